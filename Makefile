@@ -1,0 +1,27 @@
+# A thin layer over CMake: `make run` and `make test` are the whole set-up.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: run build test test-sanitize bench clean
+
+build/release/Makefile:
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DHALVIK_TESTS=OFF $(CMAKE_FLAGS)
+
+build: build/release/Makefile
+	cmake --build build/release -j $(JOBS) --target halvik
+
+run: build
+	./build/release/halvik
+
+test:
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DHALVIK_TESTS=ON $(CMAKE_FLAGS)
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize:
+	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVIK_TESTS=ON -DHALVIK_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build build/sanitize -j $(JOBS)
+	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,80 @@
+#include "driver/analysis.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include "driver/failure.h"
+#include "driver/globals.h"
+#include "driver/intro.h"
+#include "driver/keyboard.h"
+#include "driver/textout.h"
+#include "population/segsites.h"
+#include "seqfile/verify.h"
+#include "stats/diversity.h"
+#include "stats/localities.h"
+
+namespace halvik {
+
+namespace {
+
+void Loop() {
+  do {
+    Errormessage.clear();
+    try {
+      Analyse();
+    } catch (const Fatalerror &) {
+      // Abandoned: the results file stays open with the lines written so far.
+    }
+    Writestr(Console, Errormessage);
+    Writeln(Console);
+    Writestr(Console, "Would you like to start again (y/n)?  ");
+    Goahead = Readfirstchar();
+  } while (Goahead == 'y');
+}
+
+// Best effort on the way out after a failure: whatever can still be written
+// is written, and nothing more is reported.
+void Salvage() {
+  try {
+    Deliver(Console);
+  } catch (const Ioerror &) {
+  }
+  try {
+    Closefile(Outfile);
+  } catch (const Ioerror &) {
+  }
+}
+
+}  // namespace
+
+void Finish() { Closefile(Outfile); }
+
+void Analyse() {
+  Intro();
+  Verifysequences();
+  Findsegsites();
+  Pn();
+  Theta();
+  Writestr(Console, "Press return when ready.");
+  Skipline();
+  Furtherstats();
+  Finish();
+}
+
+int Runhalvik(int keyboardfd, int consolefd) {
+  // A console whose reader has gone must fail a write, not kill the process.
+  std::signal(SIGPIPE, SIG_IGN);
+  Initialise(keyboardfd, consolefd);
+  try {
+    Loop();
+    Closefile(Outfile);
+    Deliver(Console);
+    return 0;
+  } catch (const Ioerror &failure) {
+    Salvage();
+    std::fprintf(stderr, "halvik: %s\n", failure.what());
+    return Ioerrorstatus;
+  }
+}
+
+}  // namespace halvik

@@ -1,0 +1,164 @@
+#include "driver/textout.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "driver/failure.h"
+
+namespace halvik {
+
+namespace {
+
+// Console text is held back until a read or a full buffer; this bounds it.
+constexpr std::size_t Deliverthreshold = 1 << 16;
+
+void Afterwrite(Textsink &sink, std::string_view text) {
+  if (sink.lineflush ? text.find('\n') != std::string_view::npos
+                     : sink.pending.size() >= Deliverthreshold)
+    Deliver(sink);
+}
+
+void Pad(Textsink &sink, std::size_t length, int width) {
+  if (width > 0 && length < static_cast<std::size_t>(width))
+    sink.pending.append(static_cast<std::size_t>(width) - length, ' ');
+}
+
+}  // namespace
+
+bool Isopen(const Textsink &sink) { return sink.fd >= 0 || sink.memory != nullptr; }
+
+void Deliver(Textsink &sink) {
+  if (sink.pending.empty()) return;
+  if (sink.memory != nullptr) {
+    sink.memory->append(sink.pending);
+    sink.pending.clear();
+    return;
+  }
+  if (sink.fd < 0) {
+    sink.pending.clear();
+    throw Ioerror("cannot write to " + sink.what + ": it is not open");
+  }
+  const char *p = sink.pending.data();
+  std::size_t left = sink.pending.size();
+  while (left > 0) {
+    ssize_t n = ::write(sink.fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      std::string reason = n < 0 ? std::strerror(errno) : "nothing was written";
+      sink.pending.clear();
+      throw Ioerror("cannot write to " + sink.what + ": " + reason);
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  sink.pending.clear();
+}
+
+void Createfile(Textsink &sink, const std::string &name) {
+  Closefile(sink);
+  sink.what = "the results file \"" + name + "\"";
+  sink.lineflush = true;
+  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) throw Ioerror("cannot create " + sink.what + ": " + std::strerror(errno));
+  sink.fd = fd;
+}
+
+void Closefile(Textsink &sink) {
+  if (sink.fd < 0) return;
+  int fd = sink.fd;
+  try {
+    Deliver(sink);
+  } catch (...) {
+    ::close(fd);
+    sink.fd = -1;
+    throw;
+  }
+  sink.fd = -1;
+  if (::close(fd) != 0 && errno != EINTR)
+    throw Ioerror("cannot close " + sink.what + ": " + std::strerror(errno));
+}
+
+std::string Realtext(double x, int decimals) {
+  if (std::isnan(x)) return "NaN";
+  if (std::isinf(x)) return x > 0 ? "Inf" : "-Inf";
+  const bool negative = x < 0.0;  // -0.0 is not below zero
+  double a = std::fabs(x);
+  double s = 1.0;
+  int e = 0;
+  if (a >= 1.0)
+    while (!(s > a / 10.0)) {
+      s *= 10.0;
+      ++e;
+    }
+  // Digits one by one from the left, the remainder scaled up by ten each time.
+  std::string digits;
+  const int count = e + 1 + (decimals > 0 ? decimals : 0);
+  digits.reserve(static_cast<std::size_t>(count) + 1);
+  for (int i = 0; i < count; ++i) {
+    double q = std::trunc(a / s);
+    int d = q > 9.0 ? 9 : static_cast<int>(q);
+    if (d < 0) d = 0;
+    double taken = static_cast<double>(d) * s;
+    a = (a - taken) * 10.0;
+    digits.push_back(static_cast<char>('0' + d));
+  }
+  if (a >= 5.0 * s) {
+    int i = count - 1;
+    while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
+      digits[static_cast<std::size_t>(i)] = '0';
+      --i;
+    }
+    if (i >= 0) {
+      ++digits[static_cast<std::size_t>(i)];
+    } else {
+      digits.insert(digits.begin(), '1');
+      ++e;
+    }
+  }
+  std::string text = negative ? "-" : "";
+  text.append(digits, 0, static_cast<std::size_t>(e + 1));
+  if (decimals > 0) {
+    text.push_back('.');
+    text.append(digits, static_cast<std::size_t>(e + 1), std::string::npos);
+  }
+  return text;
+}
+
+void Writestr(Textsink &sink, std::string_view text) {
+  sink.pending.append(text);
+  Afterwrite(sink, text);
+}
+
+void Writestr(Textsink &sink, std::string_view text, int width) {
+  if (width > 0 && text.size() > static_cast<std::size_t>(width))
+    text = text.substr(0, static_cast<std::size_t>(width));
+  Pad(sink, text.size(), width);
+  Writestr(sink, text);
+}
+
+void Writech(Textsink &sink, char c) { Writestr(sink, std::string_view(&c, 1)); }
+
+void Writech(Textsink &sink, char c, int width) {
+  Pad(sink, 1, width);
+  Writech(sink, c);
+}
+
+void Writeint(Textsink &sink, std::int64_t value, int width) {
+  std::string text = std::to_string(value);
+  Pad(sink, text.size(), width);
+  Writestr(sink, text);
+}
+
+void Writereal(Textsink &sink, double x, int width, int decimals) {
+  std::string text = Realtext(x, decimals);
+  Pad(sink, text.size(), width);
+  Writestr(sink, text);
+}
+
+void Writeln(Textsink &sink) { Writech(sink, '\n'); }
+
+}  // namespace halvik

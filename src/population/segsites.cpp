@@ -1,0 +1,7 @@
+#include "population/segsites.h"
+
+namespace halvik {
+
+void Findsegsites() {}
+
+}  // namespace halvik

@@ -1,0 +1,8 @@
+// Finds, lists and stores the segregating sites.
+#pragma once
+
+namespace halvik {
+
+void Findsegsites();
+
+}  // namespace halvik

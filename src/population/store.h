@@ -1,0 +1,65 @@
+// The population store: the sample of the current analysis.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace halvik {
+
+inline constexpr int Maxseqs = 1000;       // sequences in the store
+inline constexpr int Maxsegsites = 10000;  // segregating sites per sequence
+inline constexpr int Maxlength = 100000;   // nucleotides per sequence
+
+// "A" 0, "G" 1, "C" 2, "T" 3, "N" 4, "-" 5; 6 and 7 stand for nothing.
+using Nucleotidecode = std::uint8_t;
+
+// Codes packed three bits each, back to back, as one bit stream read from
+// each byte's most significant bit first. Position p (from 1) takes stream
+// bits 3(p-1) .. 3(p-1)+2, most significant first, so a code may straddle two
+// bytes (position 3: the last two bits of byte 0 and the first of byte 1).
+// 10000 sites of 1000 sequences then fit in 3.75 MB.
+template <int Positions>
+struct Packedcodes {
+  static constexpr int Size = Positions;
+  std::uint8_t Bytes[(3 * Positions + 7) / 8];
+};
+using Sitearray = Packedcodes<Maxsegsites>;
+using Fullarray = Packedcodes<Maxlength>;
+
+template <int Positions>
+inline Nucleotidecode Getcode(const Packedcodes<Positions> &a, int p) {
+  const unsigned bit = 3u * static_cast<unsigned>(p - 1);
+  const unsigned byte = bit >> 3, shift = bit & 7u;
+  unsigned window = static_cast<unsigned>(a.Bytes[byte]) << 8;
+  if (shift > 5) window |= a.Bytes[byte + 1];
+  return static_cast<Nucleotidecode>((window >> (13 - shift)) & 7u);
+}
+
+template <int Positions>
+inline void Setcode(Packedcodes<Positions> &a, int p, Nucleotidecode c) {
+  const unsigned bit = 3u * static_cast<unsigned>(p - 1);
+  const unsigned byte = bit >> 3, shift = bit & 7u;
+  const unsigned mask = 7u << (13 - shift), value = (c & 7u) << (13 - shift);
+  a.Bytes[byte] = static_cast<std::uint8_t>((a.Bytes[byte] & ~(mask >> 8)) | (value >> 8));
+  if (shift > 5)
+    a.Bytes[byte + 1] = static_cast<std::uint8_t>((a.Bytes[byte + 1] & ~mask) | (value & 0xffu));
+}
+
+struct Sequencerecord {
+  std::string Otu;      // the label, at most 254 characters
+  std::int32_t Length;  // nucleotides on the sequence's line
+  Sitearray Sites;      // codes at the segregating sites 1..Numsegsites
+};
+
+struct Population {
+  std::int32_t Seqlength;    // L, common to every sequence
+  std::int32_t Numseqs;      // N
+  std::int32_t Numsegsites;  // S
+  Sequencerecord Seqs[Maxseqs + 1];  // records 1..Maxseqs; 0 is unused
+};
+
+extern Population Pop;
+
+// n as decimal digits, zero-padded to five characters ("00007", "100000").
+std::string Stringfromint(std::int32_t n);
+
+}  // namespace halvik

@@ -1,0 +1,8 @@
+#include "stats/diversity.h"
+
+namespace halvik {
+
+void Pn() {}
+void Theta() {}
+
+}  // namespace halvik

@@ -1,0 +1,7 @@
+#include "stats/localities.h"
+
+namespace halvik {
+
+void Furtherstats() {}
+
+}  // namespace halvik

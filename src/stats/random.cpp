@@ -1,0 +1,89 @@
+#include "stats/random.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+namespace halvik {
+
+std::optional<std::uint32_t> Fixedseed;
+
+namespace {
+
+// std::mt19937 is the published generator: the same initialisation of the
+// 624 state words, recurrence and tempering.
+std::mt19937 Generator;
+bool Initialised = false;
+
+// The first non-zero 4-byte word of the device, or 0 when there is none.
+std::uint32_t Deviceword() {
+  const char *device = nullptr;
+  if (::access("/dev/urandom", F_OK) == 0)
+    device = "/dev/urandom";
+  else if (::access("/dev/random", F_OK) == 0)
+    device = "/dev/random";
+  if (device == nullptr) return 0;
+  std::FILE *f = std::fopen(device, "rb");
+  if (f == nullptr) return 0;
+  std::uint32_t word = 0;
+  unsigned char bytes[4];
+  while (std::fread(bytes, 1, 4, f) == 4) {
+    word = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    if (word != 0) break;
+  }
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  return failed ? 0 : word;
+}
+
+}  // namespace
+
+void Seedrandom(std::uint32_t seed) {
+  Generator.seed(seed == 0 ? 5489u : seed);
+  Initialised = true;
+}
+
+void Randomize() {
+  if (Fixedseed) {
+    Seedrandom(*Fixedseed);
+    return;
+  }
+  std::uint32_t seed = Deviceword();
+  if (seed == 0) seed = static_cast<std::uint32_t>(std::time(nullptr));
+  if (seed == 0) seed = static_cast<std::uint32_t>(::getpid());
+  Seedrandom(seed);
+}
+
+std::uint32_t Getrandom() {
+  if (!Initialised) Randomize();
+  return static_cast<std::uint32_t>(Generator());
+}
+
+std::uint64_t Randint(std::uint64_t n) {
+  if (n < 2) return 0;
+  constexpr std::uint64_t Span = std::uint64_t{1} << 32;
+  if (n < Span) {
+    const std::uint64_t limit = Span - Span % n;
+    std::uint64_t r;
+    do r = Getrandom();
+    while (r >= limit);
+    return r % n;
+  }
+  // Never asked by the program (its counts are at most 1000): two outputs make
+  // a 64-bit word, rejected above the largest multiple of n.
+  const std::uint64_t limit = UINT64_MAX - (UINT64_MAX % n + 1) % n;
+  std::uint64_t r;
+  do r = static_cast<std::uint64_t>(Getrandom()) << 32 | Getrandom();
+  while (r > limit);
+  return r % n;
+}
+
+std::int32_t Rnd(std::int32_t lo, std::int32_t hi) {
+  const std::int64_t width = static_cast<std::int64_t>(hi) - lo + 1;
+  return static_cast<std::int32_t>(lo + static_cast<std::int64_t>(Randint(static_cast<std::uint64_t>(width))));
+}
+
+}  // namespace halvik
