@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run build test test-sanitize bench clean
+.PHONY: run build test test-sanitize bench demo fuzz install clean
 
 build/release/Makefile:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DHALVIK_TESTS=OFF $(CMAKE_FLAGS)
@@ -22,6 +22,21 @@ test-sanitize:
 	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVIK_TESTS=ON -DHALVIK_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build build/sanitize -j $(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
+
+bench:
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DHALVIK_TESTS=OFF -DHALVIK_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build/bench -j $(JOBS)
+	bash bench/run build/bench
+
+demo: build
+	bash examples/demo build/release/halvik
+
+fuzz:
+	bash tests/fuzz/run
+
+PREFIX ?= /usr/local
+install: build
+	cmake --install build/release --prefix $(PREFIX)
 
 clean:
 	rm -rf build

@@ -1,0 +1,15 @@
+// Pairwise comparison of two stored sequences at their segregating sites.
+#pragma once
+#include <cstdint>
+
+#include "population/store.h"
+
+namespace halvik {
+
+// The number of positions 1..count at which the two records' codes differ.
+// `length` is accepted and not used.
+double Sitesdiff(const Sequencerecord &x, const Sequencerecord &y, std::int32_t count, std::int32_t length);
+// The same number divided by `length`.
+double Sitesdiffpernuc(const Sequencerecord &x, const Sequencerecord &y, std::int32_t count, std::int32_t length);
+
+}  // namespace halvik
