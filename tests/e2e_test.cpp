@@ -59,6 +59,7 @@ std::string Quote(const std::string &text) {
 }
 
 class Transcript : public ::testing::TestWithParam<std::string> {};
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Transcript);
 
 TEST_P(Transcript, MatchesByteForByte) {
   const fs::path casedir = fs::path(HALVIK_E2E_DIR) / GetParam();

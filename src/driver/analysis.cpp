@@ -65,6 +65,10 @@ int Runhalvik(int keyboardfd, int consolefd) {
   // A console whose reader has gone must fail a write, not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
   Initialise(keyboardfd, consolefd);
+  return Runanalyses();
+}
+
+int Runanalyses() {
   try {
     Loop();
     Closefile(Outfile);

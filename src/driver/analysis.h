@@ -14,4 +14,8 @@ void Analyse();
 // 42 after a failed input or output operation (reported on standard error).
 int Runhalvik(int keyboardfd, int consolefd);
 
+// The same on globals already initialised (tests bind the console and the
+// keyboard to memory first).
+int Runanalyses();
+
 }  // namespace halvik

@@ -62,24 +62,7 @@ std::uint32_t Getrandom() {
   return static_cast<std::uint32_t>(Generator());
 }
 
-std::uint64_t Randint(std::uint64_t n) {
-  if (n < 2) return 0;
-  constexpr std::uint64_t Span = std::uint64_t{1} << 32;
-  if (n < Span) {
-    const std::uint64_t limit = Span - Span % n;
-    std::uint64_t r;
-    do r = Getrandom();
-    while (r >= limit);
-    return r % n;
-  }
-  // Never asked by the program (its counts are at most 1000): two outputs make
-  // a 64-bit word, rejected above the largest multiple of n.
-  const std::uint64_t limit = UINT64_MAX - (UINT64_MAX % n + 1) % n;
-  std::uint64_t r;
-  do r = static_cast<std::uint64_t>(Getrandom()) << 32 | Getrandom();
-  while (r > limit);
-  return r % n;
-}
+std::uint64_t Randint(std::uint64_t n) { return Randintwith(n, Getrandom); }
 
 std::int32_t Rnd(std::int32_t lo, std::int32_t hi) {
   const std::int64_t width = static_cast<std::int64_t>(hi) - lo + 1;

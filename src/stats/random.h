@@ -14,6 +14,30 @@ void Randomize();
 std::uint32_t Getrandom();
 // A uniform integer in 0..n-1 by rejection; 0 without drawing when n < 2.
 std::uint64_t Randint(std::uint64_t n);
+
+// Randint's rule over any source of 32-bit outputs: below 2^32 an output is
+// taken only below the largest multiple of n, then reduced mod n.
+template <class Draw>
+std::uint64_t Randintwith(std::uint64_t n, Draw draw) {
+  if (n < 2) return 0;
+  constexpr std::uint64_t Span = std::uint64_t{1} << 32;
+  if (n < Span) {
+    const std::uint64_t limit = Span - Span % n;
+    std::uint64_t r;
+    do r = draw();
+    while (r >= limit);
+    return r % n;
+  }
+  // Never asked by the program (its counts are at most 1000): two outputs make
+  // a 64-bit word, rejected above the largest multiple of n.
+  const std::uint64_t limit = UINT64_MAX - (UINT64_MAX % n + 1) % n;
+  std::uint64_t r;
+  do {
+    const std::uint64_t high = draw();
+    r = high << 32 | static_cast<std::uint64_t>(draw());
+  } while (r > limit);
+  return r % n;
+}
 // A uniform integer in lo..hi, both included.
 std::int32_t Rnd(std::int32_t lo, std::int32_t hi);
 
