@@ -1,7 +1,123 @@
 #include "seqfile/verify.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "driver/failure.h"
+#include "driver/globals.h"
+#include "driver/textout.h"
+#include "population/store.h"
+#include "seqfile/codes.h"
+#include "seqfile/reader.h"
+
 namespace halvik {
 
-void Verifysequences() {}
+namespace {
+
+constexpr std::size_t Longestlabel = 254;
+
+[[noreturn]] void Illegal(char c, std::int32_t base, const std::string &label) {
+  Raisefatal("Halvik found an illegal character, " + std::string(1, c) + ", in sequence " + label + ", base " +
+             Stringfromint(base) + " in " + Filename);
+}
+
+// Takes the label into record n, echoing it on the console each time it grows.
+// c holds the record's first character and ends holding the one after the label.
+void Readlabel(Seqfile &file, std::int32_t n, char &c) {
+  std::string &label = Pop.Seqs[n].Otu;
+  label.clear();
+  while (c != ' ' && !Ateof(file)) {
+    label.push_back(c);
+    Writestr(Console, label);
+    Writeln(Console);
+    c = Readchar(file);
+    if (label.size() > Longestlabel)
+      Raisefatal("Halvik found OTU #" + Stringfromint(n) + " longer than 254 characters in " + Filename + ":  \n" +
+                 label);
+  }
+}
+
+// Checks the sequence part from its first character `first` to the end of its
+// line, which stays unread, and returns its length. The rest of the line is
+// checked in buffered pieces: a piece is scanned in one sweep and searched
+// for its first bad character only when it holds one.
+std::int32_t Scansequence(Seqfile &file, char first, const std::string &label) {
+  std::int32_t count = 1;
+  if (Codetable[static_cast<unsigned char>(first)] == Notanucleotide) Illegal(first, count, label);
+  while (!Ateoln(file)) {
+    if (count == Maxlength)
+      Raisefatal("Halvik is set to handle up to " + Stringfromint(Maxlength) + " nucleotides.\nSequence " + label +
+                 " has too many.");
+    const std::string_view piece = Linepiece(file);
+    const std::size_t take = std::min(piece.size(), static_cast<std::size_t>(Maxlength - count));
+    std::uint8_t seen = 0;
+    for (std::size_t i = 0; i < take; ++i) seen |= Codetable[static_cast<unsigned char>(piece[i])];
+    if (seen & Notanucleotide)
+      for (std::size_t i = 0; i < take; ++i)
+        if (Codetable[static_cast<unsigned char>(piece[i])] == Notanucleotide)
+          Illegal(piece[i], count + 1 + static_cast<std::int32_t>(i), label);
+    count += static_cast<std::int32_t>(take);
+    Skip(file, take);
+  }
+  return count;
+}
+
+void Writerecordline(std::int32_t n, const std::string &label, std::int32_t count) {
+  Writestr(Console, "Sequence ");
+  Writeint(Console, n, 3);
+  Writestr(Console, " verified: ");
+  Writech(Console, '\t', 5);
+  Writestr(Console, " OTU: ");
+  Writestr(Console, label, 5);
+  Writech(Console, '\t', 5);
+  Writestr(Console, "Length: ");
+  Writeint(Console, count, 5);
+  Writeln(Console);
+}
+
+void Checkrecords(std::int32_t n) {
+  if (n < 2)
+    Raisefatal("Halvik found " + Stringfromint(n) + " sequence.\nHalvik can do very little with so few sequences.");
+  Writeint(Console, n);
+  Writestr(Console, " sequences verified.");
+  Writeln(Console);
+  Pop.Numseqs = n;
+  for (std::int32_t i = n; i >= 1; --i)
+    if (Pop.Seqs[i].Length != Pop.Seqs[1].Length)
+      Raisefatal("Halvik cannot use this file; some sequences are of different lengths in " + Filename);
+  Pop.Seqlength = Pop.Seqs[1].Length;
+}
+
+}  // namespace
+
+void Verifysequences() {
+  Seqfile file;
+  Openseqfile(file, Filename);
+  std::int32_t n = 0;
+  while (!Ateof(file)) {
+    // The store has room for Maxseqs records: refuse before touching one more.
+    if (n == Maxseqs)
+      Raisefatal("\nHalvik is set to handle up to " + Stringfromint(Maxseqs) + " sequences.\nThis file has too many.");
+    ++n;
+    char c = Readchar(file);
+    Readlabel(file, n, c);
+    // Line ends read as blanks, so the sequence may stand lines below its label.
+    while (c == ' ' && !Ateof(file)) c = Readchar(file);
+    if (Ateof(file))
+      Raisefatal("Halvik found OTU #" + Stringfromint(n) + " with no subsequent sequence in " + Filename);
+    const std::int32_t count = Scansequence(file, c, Pop.Seqs[n].Otu);
+    Pop.Seqs[n].Length = count;
+    Writerecordline(n, Pop.Seqs[n].Otu, count);
+    Readchar(file);  // the line end, if there is one
+  }
+  Closeseqfile(file);
+  Checkrecords(n);
+  Writech(Console, '\n');
+  Writestr(Console, "File ");
+  Writestr(Console, Filename);
+  Writestr(Console, " verified.");
+  Writeln(Console);
+}
 
 }  // namespace halvik
