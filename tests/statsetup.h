@@ -37,7 +37,11 @@ inline void Setpopulation(const std::vector<std::pair<std::string, std::string>>
 // Rows labelled s1, s2, ... in order.
 inline void Setsequences(const std::vector<std::string> &codes, std::int32_t length) {
   std::vector<std::pair<std::string, std::string>> rows;
-  for (std::size_t i = 0; i < codes.size(); ++i) rows.emplace_back("s" + std::to_string(i + 1), codes[i]);
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    std::string label = "s";
+    label += std::to_string(i + 1);
+    rows.emplace_back(label, codes[i]);
+  }
   Setpopulation(rows, length);
 }
 
@@ -71,6 +75,7 @@ struct Captured {
     halvik::Console = halvik::Textsink{};
     halvik::Outfile = halvik::Textsink{};
     halvik::Keyboard = halvik::Keyboardsource{};
+    halvik::Keyboard.fd = -1;
   }
   void Flush() {
     halvik::Deliver(halvik::Console);

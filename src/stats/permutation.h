@@ -25,6 +25,9 @@ struct Lineupcounts {
   bool operator==(const Lineupcounts &) const = default;
 };
 
+// Adds to the counts the ratios of one lineup that reach the observed ones.
+void Countlineup(const Localities &division, const Observed &observed, const Lineup &lineup, Lineupcounts &counts);
+
 // The four counts over `lineups` shuffles drawn from Rnd, each lineup's
 // statistics computed by the estimators exactly as stated: the reference.
 Lineupcounts Literalcounts(const Localities &division, const Observed &observed, std::int32_t lineups);
