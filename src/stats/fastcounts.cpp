@@ -1,0 +1,281 @@
+#include "stats/fastcounts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "population/difftable.h"
+#include "stats/fastbounds.h"
+#include "stats/fastgather.h"
+#include "stats/fastlineups.h"
+
+namespace halvik {
+
+Fastreport Lastfastreport;
+
+namespace {
+
+// One 64-bit cell per pair of records: d in the low Diffbits bits, the
+// fixed-point image of ln(1 + d) above them, so one load serves both sums.
+// A run of up to N-1 cells (one row of a gather) adds up without the fields
+// meeting: the d's stay below 2^24, and the log scale is chosen so that N-1
+// images stay below 2^40. Rows are N cells long, as in Diffs.
+std::uint64_t Cells[Maxseqs * Maxseqs];
+static_assert(std::int64_t{Maxseqs - 1} * Maxsegsites < (std::int64_t{1} << Diffbits));
+
+Logterms Logs;
+
+// Everything a lineup's evaluation reads, fixed for the whole test.
+struct Plan {
+  std::int32_t N, Count;
+  Starttable Start;
+  std::array<double, Maxlocalities + 2> Weight, Pairs;  // Pairs as the estimators divide by
+  std::array<std::int64_t, Maxlocalities + 2> Paircount;
+  std::int32_t Betweenpairs;
+  // A locality whose sums follow from the others' and the row totals, when
+  // that is cheaper than adding its own pairs (a large locality); 0 if none.
+  int Derived;
+  std::int64_t Totaldiff, Totallog;
+  std::int64_t Rowdiff[Maxseqs], Rowlog[Maxseqs];
+  Observed Obs;
+  // Whether the starred results rise and fall with their sums as the bounds
+  // assume: positive weights, and a positive K*t to divide by.
+  bool Monotoneweights, Monotonekstar;
+};
+
+Plan Setup;
+
+// A lineup's records grouped by locality, ascending within each (a gather
+// then walks each row forwards), with each record's locality.
+struct Scratch {
+  std::uint8_t Place[Maxseqs];
+  std::int32_t Members[Maxseqs];
+  std::int32_t Fill[Maxlocalities + 2];
+};
+
+struct alignas(64) Tally {
+  Lineupcounts Counts;
+  std::int64_t Exactwithin = 0, Exactbetween = 0;
+};
+
+enum class Verdict { Counted, Notcounted, Unsure };
+
+Verdict Decide(double lowest, double highest, double observed) {
+  if (lowest >= observed) return Verdict::Counted;
+  if (!(highest >= observed)) return Verdict::Notcounted;
+  return Verdict::Unsure;
+}
+
+void Prepare(const Localities &division, const Observed &observed) {
+  Builddifftable();
+  Plan &p = Setup;
+  p.N = Pop.Numseqs;
+  p.Count = division.Count;
+  p.Start = division.Start;
+  p.Obs = observed;
+  const std::int32_t n = p.N;
+  std::int32_t maxdiff = 0;
+  for (std::int32_t c = 0; c < n * n; ++c) maxdiff = std::max<std::int32_t>(maxdiff, Diffs.Cells[c]);
+  Setlogterms(Logs, maxdiff, ((std::int64_t{1} << (64 - Diffbits)) - 1) / std::max(1, n - 1));
+  p.Totaldiff = p.Totallog = 0;
+  for (std::int32_t x = 0; x < n; ++x) {
+    std::int64_t rowdiff = 0, rowlog = 0;
+    for (std::int32_t y = 0; y < n; ++y) {
+      const std::uint16_t d = Diffs.Cells[x * n + y];
+      Cells[x * n + y] = d | static_cast<std::uint64_t>(Logs.Fixed[d]) << Diffbits;
+      rowdiff += d;
+      rowlog += Logs.Fixed[d];
+    }
+    p.Rowdiff[x] = rowdiff;
+    p.Rowlog[x] = rowlog;
+    p.Totaldiff += rowdiff;
+    p.Totallog += rowlog;
+  }
+  p.Totaldiff /= 2;
+  p.Totallog /= 2;
+
+  p.Monotoneweights = true;
+  p.Betweenpairs = 0;
+  std::int64_t direct = 0;
+  int largest = 1;
+  for (int k = 1; k <= p.Count; ++k) {
+    const std::int32_t m = p.Start[k + 1] - p.Start[k];
+    p.Weight[k] = division.Weight[k];
+    p.Pairs[k] = static_cast<double>(m * (m - 1)) / 2.0;
+    p.Paircount[k] = std::int64_t{m} * (m - 1) / 2;
+    direct += p.Paircount[k];
+    p.Betweenpairs += m * (p.Start[p.Count + 1] - p.Start[k + 1]);
+    if (!(p.Weight[k] > 0.0 && std::isfinite(p.Weight[k]))) p.Monotoneweights = false;
+    if (m > p.Start[largest + 1] - p.Start[largest]) largest = k;
+  }
+  p.Monotonekstar = observed.Kstart > 0.0 && std::isfinite(observed.Kstart);
+  // Deriving the largest locality costs every pair of the rest, plus a row
+  // total for each of their records.
+  const std::int64_t rest = n - (p.Start[largest + 1] - p.Start[largest]);
+  p.Derived = p.Count > 1 && rest * (rest - 1) / 2 + rest < direct ? largest : 0;
+}
+
+void Group(const std::int32_t *order, Scratch &s) {
+  const Plan &p = Setup;
+  for (int k = 1; k <= p.Count; ++k) {
+    for (std::int32_t q = p.Start[k]; q < p.Start[k + 1]; ++q) s.Place[order[q - 1] - 1] = static_cast<std::uint8_t>(k);
+    s.Fill[k] = p.Start[k] - 1;
+  }
+  for (std::int32_t x = 0; x < p.N; ++x) s.Members[s.Fill[s.Place[x]]++] = x;
+}
+
+// The sums of d and of the log images over the pairs within each locality.
+void Withinsums(const Scratch &s, std::int64_t *diff, std::int64_t *log) {
+  const Plan &p = Setup;
+  auto members = [&](int k) { return s.Members + p.Start[k] - 1; };
+  auto size = [&](int k) { return p.Start[k + 1] - p.Start[k]; };
+  Packedsum sums[Maxlocalities + 2]{};
+  for (int k = 1; k <= p.Count; ++k)
+    if (k != p.Derived) sums[k] = Gathertriangle(Cells, p.N, members(k), size(k));
+  for (int k = 1; k <= p.Count; ++k) {
+    diff[k] = sums[k].Diff;
+    log[k] = sums[k].Log;
+  }
+  if (p.Derived == 0) return;
+  // Over the records U outside the derived locality A: its pairs are all
+  // pairs, less those with a record in U (U's row totals count the pairs
+  // inside U twice), so sum(A) = total - rows(U) + sum(pairs inside U).
+  Packedsum inside{};
+  for (int k = 1; k <= p.Count; ++k) {
+    if (k == p.Derived) continue;
+    inside.Diff += diff[k];
+    inside.Log += log[k];
+    for (int j = k + 1; j <= p.Count; ++j) {
+      if (j == p.Derived) continue;
+      const Packedsum across = Gatherrectangle(Cells, p.N, members(k), size(k), members(j), size(j));
+      inside.Diff += across.Diff;
+      inside.Log += across.Log;
+    }
+  }
+  std::int64_t rowdiff = 0, rowlog = 0;
+  for (int k = 1; k <= p.Count; ++k) {
+    if (k == p.Derived) continue;
+    for (std::int32_t i = 0; i < size(k); ++i) {
+      rowdiff += p.Rowdiff[members(k)[i]];
+      rowlog += p.Rowlog[members(k)[i]];
+    }
+  }
+  diff[p.Derived] = p.Totaldiff - rowdiff + inside.Diff;
+  log[p.Derived] = p.Totallog - rowlog + inside.Log;
+}
+
+// Kjstar and Fbetweenstar of the lineup, added in their own order.
+double Literalwithinstar(const std::int32_t *order, std::int32_t first, std::int32_t last) {
+  const std::int32_t n = Setup.N;
+  double sum = 0.0;
+  for (std::int32_t a = first; a <= last; ++a) {
+    const std::uint64_t *row = Cells + (order[a - 1] - 1) * n;
+    for (std::int32_t b = a + 1; b <= last; ++b) sum += Logs.Real[row[order[b - 1] - 1] & Diffmask];
+  }
+  const std::int32_t m = last - first + 1;
+  return sum / (static_cast<double>(m * (m - 1)) / 2.0);
+}
+
+double Literalbetweenstar(const std::int32_t *order) {
+  const Plan &p = Setup;
+  double sum = 0.0;
+  std::int32_t pairs = 0;
+  for (int i = 1; i <= p.Count; ++i)
+    for (int j = i + 1; j <= p.Count; ++j)
+      for (std::int32_t x = p.Start[i]; x <= p.Start[i + 1] - 1; ++x) {
+        const std::uint64_t *row = Cells + (order[x - 1] - 1) * p.N;
+        for (std::int32_t y = p.Start[j]; y <= p.Start[j + 1] - 1; ++y) {
+          sum += Logs.Real[row[order[y - 1] - 1] & Diffmask];
+          ++pairs;
+        }
+      }
+  return sum / static_cast<double>(pairs);
+}
+
+void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
+  const Plan &p = Setup;
+  const Observed &o = p.Obs;
+  Group(order, s);
+  std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
+  Withinsums(s, diff, log);
+
+  // The plain sums are sums of whole numbers, exact in any order: each
+  // statistic comes out to the bit as the estimators compute it.
+  double ks = 0.0;
+  std::int64_t withindiff = 0, withinlog = 0;
+  for (int k = 1; k <= p.Count; ++k) {
+    const double kj = static_cast<double>(diff[k]) / p.Pairs[k];
+    ks = ks + kj * p.Weight[k];
+    withindiff += diff[k];
+    withinlog += log[k];
+  }
+  if (1.0 - ks / o.Kt >= o.Kst) ++t.Counts.Kst;
+  const double ft = static_cast<double>(p.Totaldiff - withindiff) / static_cast<double>(p.Betweenpairs);
+  if (1.0 - ks / ft >= o.Fst) ++t.Counts.Fst;
+
+  // The log sums are known only within bounds; each starred result is a
+  // chain of rounded operations that rise (or fall) with the sums, so it lies
+  // between the chain's values at the ends of the bounds.
+  double kslo = 0.0, kshi = 0.0;
+  for (int k = 1; k <= p.Count; ++k) {
+    const Interval sum = Sumbounds(log[k], p.Paircount[k], Logs.Shift);
+    kslo = kslo + sum.Lo / p.Pairs[k] * p.Weight[k];
+    kshi = kshi + sum.Hi / p.Pairs[k] * p.Weight[k];
+  }
+  Verdict kstar = Verdict::Unsure;
+  if (p.Monotoneweights && p.Monotonekstar) kstar = Decide(1.0 - kshi / o.Kstart, 1.0 - kslo / o.Kstart, o.Kstarst);
+  // Without pairs between localities F*b is 0/0 and F*sb never counts.
+  Verdict fstar = Verdict::Notcounted;
+  double fblo = 0.0, fbhi = 0.0;
+  if (p.Betweenpairs > 0) {
+    const Interval sum = Sumbounds(p.Totallog - withinlog, p.Betweenpairs, Logs.Shift);
+    fblo = sum.Lo / static_cast<double>(p.Betweenpairs);
+    fbhi = sum.Hi / static_cast<double>(p.Betweenpairs);
+    fstar = Verdict::Unsure;
+    if (p.Monotoneweights && fblo > 0.0) fstar = Decide(1.0 - kshi / fblo, 1.0 - kslo / fbhi, o.Fstarsb);
+  }
+  if (kstar == Verdict::Unsure || fstar == Verdict::Unsure) {
+    ++t.Exactwithin;
+    double kstars = 0.0;
+    for (int k = 1; k <= p.Count; ++k)
+      kstars = kstars + Literalwithinstar(order, p.Start[k], p.Start[k + 1] - 1) * p.Weight[k];
+    if (kstar == Verdict::Unsure) kstar = 1.0 - kstars / o.Kstart >= o.Kstarst ? Verdict::Counted : Verdict::Notcounted;
+    if (fstar == Verdict::Unsure && kstars >= 0.0 && fblo > 0.0)
+      fstar = Decide(1.0 - kstars / fblo, 1.0 - kstars / fbhi, o.Fstarsb);
+    if (fstar == Verdict::Unsure) {
+      ++t.Exactbetween;
+      fstar = 1.0 - kstars / Literalbetweenstar(order) >= o.Fstarsb ? Verdict::Counted : Verdict::Notcounted;
+    }
+  }
+  if (kstar == Verdict::Counted) ++t.Counts.Kstarst;
+  if (fstar == Verdict::Counted) ++t.Counts.Fstarsb;
+}
+
+}  // namespace
+
+Lineupcounts Fastcounts(const Localities &division, const Observed &observed, std::int32_t lineups, int workers) {
+  Prepare(division, observed);
+  if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  workers = std::min(workers, 64);
+  std::vector<Scratch> scratch(static_cast<std::size_t>(workers));
+  std::vector<Tally> tallies(static_cast<std::size_t>(workers));
+  Runlineups(Setup.N, lineups, workers, [&](int worker, const std::int32_t *order) {
+    Evaluate(order, scratch[static_cast<std::size_t>(worker)], tallies[static_cast<std::size_t>(worker)]);
+  });
+  Lineupcounts counts;
+  Lastfastreport = Fastreport{};
+  Lastfastreport.Lineups = lineups > 0 ? lineups : 0;
+  Lastfastreport.Workers = workers;
+  for (const Tally &t : tallies) {
+    counts.Kst += t.Counts.Kst;
+    counts.Fst += t.Counts.Fst;
+    counts.Kstarst += t.Counts.Kstarst;
+    counts.Fstarsb += t.Counts.Fstarsb;
+    Lastfastreport.Exactwithin += t.Exactwithin;
+    Lastfastreport.Exactbetween += t.Exactbetween;
+  }
+  return counts;
+}
+
+}  // namespace halvik
