@@ -66,6 +66,10 @@ void Askfilename() {
 // A name that opens but is no readable file (a directory, say) is refused like
 // one that does not open: a typing slip must not end the program.
 void Checksequencefile() {
+  // A name holding a NUL byte names no file: the system would read it only up
+  // to that byte, and the results file named after it would then replace the
+  // sequence file itself.
+  if (Filename.find('\0') != std::string::npos) Raisefatal(Ioerrortext);
   int fd = ::open(Filename.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) Raisefatal(Ioerrortext);
   struct stat info {};
