@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         Range{"EveryPairOnceExactly", {"-", "N", "A"}, 512, 1.0, std::log(2.0), 1.0 / 512.0}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Withinrange, ThreeSequenceStarredValueIsShownAsStated) {
+TEST(Withinrange, ThreeSequenceStarredValueShowsSixDecimals) {
   statsetup::Captured out;
   statsetup::Setsequences({"AAA", "GAA", "ACC"}, 60);
   Kjstar(1, 3, halvik::Identitylineup(3), true);

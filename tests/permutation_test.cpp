@@ -19,7 +19,7 @@ using statsetup::Captured;
 
 // An evaluation of the test written from the description alone: distances
 // from the letters, the shuffle replayed on a separate MT19937, and every
-// statistic summed in the stated order.
+// sum taken in the same fixed order: pairs a < b, localities i < j.
 struct Reference {
   std::vector<std::string> codes;
   std::vector<int> starts;  // first sequence of each locality, then N + 1
