@@ -17,7 +17,7 @@ namespace {
 using halvik::Lineupcounts;
 using statsetup::Captured;
 
-// An evaluation of the test written from the description alone: distances
+// An evaluation of the test written apart from the program: distances
 // from the letters, the shuffle replayed on a separate MT19937, and every
 // sum taken in the same fixed order: pairs a < b, localities i < j.
 struct Reference {
