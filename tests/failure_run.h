@@ -54,7 +54,7 @@ class Folder {
   fs::path path_;
 };
 
-enum class Console { Captured, Devfull, Closed, Brokenpipe };
+enum class Console { Captured, Devnull, Devfull, Closed, Brokenpipe };
 
 struct Options {
   std::string keys;                  // the keyboard input
@@ -92,8 +92,9 @@ struct Outcome {
       ::close(out);
       break;
     }
+    case Console::Devnull:
     case Console::Devfull: {
-      int out = ::open("/dev/full", O_WRONLY);
+      int out = ::open(options.console == Console::Devnull ? "/dev/null" : "/dev/full", O_WRONLY);
       if (out < 0 || ::dup2(out, 1) < 0) ::_exit(123);
       ::close(out);
       break;

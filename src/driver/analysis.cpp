@@ -62,8 +62,10 @@ void Analyse() {
 }
 
 int Runhalvik(int keyboardfd, int consolefd) {
-  // A console whose reader has gone must fail a write, not kill the process.
+  // A console whose reader has gone, or a results file past the file-size
+  // limit, must fail a write (status 42 with a report), not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   Initialise(keyboardfd, consolefd);
   return Runanalyses();
 }
