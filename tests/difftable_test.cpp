@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "population/compare.h"
+#include "stats/estimators.h"
+#include "stats/subdivision.h"
 #include "statsetup.h"
 
 namespace {
@@ -98,6 +101,42 @@ TEST(Difftable, SmallerSampleAfterLargerOneUsesItsOwnRows) {
   statsetup::Setsequences(Sample(6, 7, 20), 20);
   halvik::Builddifftable();
   Expectsitesdiff();
+}
+
+TEST(Difftablescope, CurrentOnlyWhileItLives) {
+  statsetup::Setsequences(Sample(7, 12, 40), 40);
+  EXPECT_FALSE(halvik::Difftablecurrent());
+  {
+    const halvik::Difftablescope table;
+    EXPECT_TRUE(halvik::Difftablecurrent());
+    Expectsitesdiff();
+  }
+  EXPECT_FALSE(halvik::Difftablecurrent());
+  try {
+    const halvik::Difftablescope table;
+    throw 1;
+  } catch (int) {
+  }
+  EXPECT_FALSE(halvik::Difftablecurrent());
+}
+
+// The estimators read the table while it is current and give the very
+// values of their comparisons of sites.
+TEST(Difftablescope, EstimatorsGiveTheSameValues) {
+  statsetup::Setsequences(Sample(8, 30, 70), 90);
+  const halvik::Localities division = statsetup::Division({1, 9, 20}, 30);
+  halvik::Lineup lineup = halvik::Identitylineup(30);
+  std::reverse(lineup.begin() + 1, lineup.begin() + 31);
+  using Estimates = std::vector<double>;
+  auto all = [&] {
+    return Estimates{halvik::Kj(3, 27, lineup, false),      halvik::Kjstar(3, 27, lineup, false),
+                     halvik::Piij(3, 27, lineup, false),    halvik::Fbetween(division.Start, 3, lineup),
+                     halvik::Fbetweenstar(division.Start, 3, lineup)};
+  };
+  const Estimates compared = all();
+  const halvik::Difftablescope table;
+  const Estimates looked = all();
+  for (std::size_t i = 0; i < compared.size(); ++i) EXPECT_EQ(looked[i], compared[i]) << i;
 }
 
 }  // namespace

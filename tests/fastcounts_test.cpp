@@ -12,7 +12,6 @@
 
 #include "population/store.h"
 #include "stats/fastbounds.h"
-#include "stats/fastgather.h"
 #include "stats/fastlineups.h"
 #include "stats/random.h"
 #include "stats/subdivision.h"
@@ -190,15 +189,6 @@ TEST(Fastequivalence, IdentityLineupCountsForAll) {
     EXPECT_EQ(Fastcounts(division, observed, 1, 2), (Lineupcounts{1, 1, 1, 1}));
   }
   EXPECT_EQ(found, 3);
-}
-
-TEST(Fastequivalence, PortableGatherGivesTheSameCounts) {
-  std::mt19937 random(5);
-  statsetup::Setsequences(Sample(random, 50, 80, 4, 10), 240);
-  const Localities division = statsetup::Division({1, 21, 30, 42}, 50);
-  halvik::Allowvectorgather(false);
-  Expectboththresholds(division, 60, 8);
-  halvik::Allowvectorgather(true);
 }
 
 // The bounds decide a lineup unless it ties, or nearly ties, with the

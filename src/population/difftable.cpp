@@ -9,6 +9,8 @@ Differencetable Diffs;
 
 namespace {
 
+bool Current = false;
+
 constexpr int Maxwords = (Maxsegsites + 63) / 64;
 
 // Each record's codes as three bit planes (bit 0, 1 and 2 of every code), one
@@ -75,5 +77,14 @@ void Builddifftable() {
   else
     Countplain(n, words);
 }
+
+Difftablescope::Difftablescope() {
+  Builddifftable();
+  Current = true;
+}
+
+Difftablescope::~Difftablescope() { Current = false; }
+
+bool Difftablecurrent() { return Current; }
 
 }  // namespace halvik

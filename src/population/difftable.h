@@ -23,6 +23,20 @@ extern Differencetable Diffs;
 // Fills Diffs from records 1..Numseqs of Pop over sites 1..Numsegsites.
 void Builddifftable();
 
+// While one of these lives, Diffs holds the sample in Pop (built when it is
+// made) and its users may read the table instead of comparing sites. The
+// holder must not change Pop meanwhile; the table stops counting as current
+// when the holder goes, however it goes.
+struct Difftablescope {
+  Difftablescope();
+  ~Difftablescope();
+  Difftablescope(const Difftablescope &) = delete;
+  Difftablescope &operator=(const Difftablescope &) = delete;
+};
+
+// Whether a Difftablescope is alive.
+bool Difftablecurrent();
+
 inline std::int32_t Tablediff(std::int32_t x, std::int32_t y) {
   return Diffs.Cells[(x - 1) * Diffs.Size + (y - 1)];
 }

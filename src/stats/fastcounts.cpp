@@ -1,6 +1,7 @@
 #include "stats/fastcounts.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -16,14 +17,8 @@ Fastreport Lastfastreport;
 
 namespace {
 
-// One 64-bit cell per pair of records: d in the low Diffbits bits, the
-// fixed-point image of ln(1 + d) above them, so one load serves both sums.
-// A run of up to N-1 cells (one row of a gather) adds up without the fields
-// meeting: the d's stay below 2^24, and the log scale is chosen so that N-1
-// images stay below 2^40. Rows are N cells long, as in Diffs.
-std::uint64_t Cells[Maxseqs * Maxseqs];
-static_assert(std::int64_t{Maxseqs - 1} * Maxsegsites < (std::int64_t{1} << Diffbits));
-
+// The images of ln(1 + d) for the difference values of the table. Every sum
+// of images, up to the total over all pairs, fits in 63 bits.
 Logterms Logs;
 
 // Everything a lineup's evaluation reads, fixed for the whole test.
@@ -68,7 +63,7 @@ Verdict Decide(double lowest, double highest, double observed) {
 }
 
 void Prepare(const Localities &division, const Observed &observed) {
-  Builddifftable();
+  if (!Difftablecurrent()) Builddifftable();
   Plan &p = Setup;
   p.N = Pop.Numseqs;
   p.Count = division.Count;
@@ -77,13 +72,13 @@ void Prepare(const Localities &division, const Observed &observed) {
   const std::int32_t n = p.N;
   std::int32_t maxdiff = 0;
   for (std::int32_t c = 0; c < n * n; ++c) maxdiff = std::max<std::int32_t>(maxdiff, Diffs.Cells[c]);
-  Setlogterms(Logs, maxdiff, ((std::int64_t{1} << (64 - Diffbits)) - 1) / std::max(1, n - 1));
+  const std::int64_t allpairs = std::max<std::int64_t>(1, std::int64_t{n} * (n - 1) / 2);
+  Setlogterms(Logs, maxdiff, ((std::int64_t{1} << 62) - 1) / allpairs);
   p.Totaldiff = p.Totallog = 0;
   for (std::int32_t x = 0; x < n; ++x) {
     std::int64_t rowdiff = 0, rowlog = 0;
     for (std::int32_t y = 0; y < n; ++y) {
       const std::uint16_t d = Diffs.Cells[x * n + y];
-      Cells[x * n + y] = d | static_cast<std::uint64_t>(Logs.Fixed[d]) << Diffbits;
       rowdiff += d;
       rowlog += Logs.Fixed[d];
     }
@@ -130,9 +125,10 @@ void Withinsums(const Scratch &s, std::int64_t *diff, std::int64_t *log) {
   const Plan &p = Setup;
   auto members = [&](int k) { return s.Members + p.Start[k] - 1; };
   auto size = [&](int k) { return p.Start[k + 1] - p.Start[k]; };
-  Packedsum sums[Maxlocalities + 2]{};
+  const Pairtable table{Diffs.Cells, p.N, Logs.Fixed};
+  Pairsums sums[Maxlocalities + 2]{};
   for (int k = 1; k <= p.Count; ++k)
-    if (k != p.Derived) sums[k] = Gathertriangle(Cells, p.N, members(k), size(k));
+    if (k != p.Derived) sums[k] = Gathertriangle(table, members(k), size(k));
   for (int k = 1; k <= p.Count; ++k) {
     diff[k] = sums[k].Diff;
     log[k] = sums[k].Log;
@@ -141,14 +137,14 @@ void Withinsums(const Scratch &s, std::int64_t *diff, std::int64_t *log) {
   // Over the records U outside the derived locality A: its pairs are all
   // pairs, less those with a record in U (U's row totals count the pairs
   // inside U twice), so sum(A) = total - rows(U) + sum(pairs inside U).
-  Packedsum inside{};
+  Pairsums inside{};
   for (int k = 1; k <= p.Count; ++k) {
     if (k == p.Derived) continue;
     inside.Diff += diff[k];
     inside.Log += log[k];
     for (int j = k + 1; j <= p.Count; ++j) {
       if (j == p.Derived) continue;
-      const Packedsum across = Gatherrectangle(Cells, p.N, members(k), size(k), members(j), size(j));
+      const Pairsums across = Gatherrectangle(table, members(k), size(k), members(j), size(j));
       inside.Diff += across.Diff;
       inside.Log += across.Log;
     }
@@ -170,8 +166,8 @@ double Literalwithinstar(const std::int32_t *order, std::int32_t first, std::int
   const std::int32_t n = Setup.N;
   double sum = 0.0;
   for (std::int32_t a = first; a <= last; ++a) {
-    const std::uint64_t *row = Cells + (order[a - 1] - 1) * n;
-    for (std::int32_t b = a + 1; b <= last; ++b) sum += Logs.Real[row[order[b - 1] - 1] & Diffmask];
+    const std::uint16_t *row = Diffs.Cells + (order[a - 1] - 1) * n;
+    for (std::int32_t b = a + 1; b <= last; ++b) sum += Logs.Real[row[order[b - 1] - 1]];
   }
   const std::int32_t m = last - first + 1;
   return sum / (static_cast<double>(m * (m - 1)) / 2.0);
@@ -184,9 +180,9 @@ double Literalbetweenstar(const std::int32_t *order) {
   for (int i = 1; i <= p.Count; ++i)
     for (int j = i + 1; j <= p.Count; ++j)
       for (std::int32_t x = p.Start[i]; x <= p.Start[i + 1] - 1; ++x) {
-        const std::uint64_t *row = Cells + (order[x - 1] - 1) * p.N;
+        const std::uint16_t *row = Diffs.Cells + (order[x - 1] - 1) * p.N;
         for (std::int32_t y = p.Start[j]; y <= p.Start[j + 1] - 1; ++y) {
-          sum += Logs.Real[row[order[y - 1] - 1] & Diffmask];
+          sum += Logs.Real[row[order[y - 1] - 1]];
           ++pairs;
         }
       }
@@ -255,7 +251,10 @@ void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
 }  // namespace
 
 Lineupcounts Fastcounts(const Localities &division, const Observed &observed, std::int32_t lineups, int workers) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
   Prepare(division, observed);
+  const Clock::time_point prepared = Clock::now();
   if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   workers = std::min(workers, 64);
   std::vector<Scratch> scratch(static_cast<std::size_t>(workers));
@@ -265,6 +264,8 @@ Lineupcounts Fastcounts(const Localities &division, const Observed &observed, st
   });
   Lineupcounts counts;
   Lastfastreport = Fastreport{};
+  Lastfastreport.Tableseconds = std::chrono::duration<double>(prepared - start).count();
+  Lastfastreport.Lineupseconds = std::chrono::duration<double>(Clock::now() - prepared).count();
   Lastfastreport.Lineups = lineups > 0 ? lineups : 0;
   Lastfastreport.Workers = workers;
   for (const Tally &t : tallies) {

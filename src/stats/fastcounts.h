@@ -15,6 +15,7 @@ struct Fastreport {
   // within localities, and also between them.
   std::int64_t Exactwithin = 0, Exactbetween = 0;
   int Workers = 0;
+  double Tableseconds = 0.0, Lineupseconds = 0.0;  // building the tables; the lineups
 };
 
 extern Fastreport Lastfastreport;
