@@ -6,18 +6,24 @@
 #include "driver/globals.h"
 #include "driver/textout.h"
 #include "population/compare.h"
+#include "population/difftable.h"
 
 namespace halvik {
 
 namespace {
 
+// While the statistics hold a current difference table, a pair's count is
+// looked up there: the same number Sitesdiff gives, without the comparison.
 double D(const Lineup &lineup, std::int32_t a, std::int32_t b) {
+  if (Difftablecurrent()) return static_cast<double>(Tablediff(lineup[a], lineup[b]));
   return Sitesdiff(Pop.Seqs[lineup[a]], Pop.Seqs[lineup[b]], Pop.Numsegsites, Pop.Seqlength);
 }
 
 double Dstar(const Lineup &lineup, std::int32_t a, std::int32_t b) { return std::log(1.0 + D(lineup, a, b)); }
 
 double Pi(const Lineup &lineup, std::int32_t a, std::int32_t b) {
+  if (Difftablecurrent())
+    return static_cast<double>(Tablediff(lineup[a], lineup[b])) / static_cast<double>(Pop.Seqlength);
   return Sitesdiffpernuc(Pop.Seqs[lineup[a]], Pop.Seqs[lineup[b]], Pop.Numsegsites, Pop.Seqlength);
 }
 
