@@ -244,13 +244,15 @@ TEST(Sumbounds, EncloseTheSumInEveryOrder) {
 
 TEST(Sumbounds, NarrowAtFullScale) {
   halvik::Logterms logs;
-  halvik::Setlogterms(logs, halvik::Maxsegsites, ((std::int64_t{1} << 40) - 1) / (halvik::Maxseqs - 1));
-  EXPECT_GE(logs.Shift, 26);
-  // A locality of 500 sequences whose pairs differ at 40 sites.
+  const std::int64_t allpairs = std::int64_t{halvik::Maxseqs} * (halvik::Maxseqs - 1) / 2;
+  halvik::Setlogterms(logs, halvik::Maxsegsites, ((std::int64_t{1} << 61) - 1) / allpairs);
+  EXPECT_GE(logs.Shift, 38);
+  // A locality of 500 sequences whose pairs differ at 40 sites: the bounds
+  // are as close as the rounding of the sum itself allows.
   const std::int64_t terms = 500 * 499 / 2;
   const halvik::Interval bounds = halvik::Sumbounds(terms * logs.Fixed[40], terms, logs.Shift);
   const double sum = static_cast<double>(terms) * logs.Real[40];
-  EXPECT_LT((bounds.Hi - bounds.Lo) / sum, 1e-8);
+  EXPECT_LT((bounds.Hi - bounds.Lo) / sum, 1e-10);
 }
 
 TEST(Sumbounds, ZeroTermsAndZeroSums) {

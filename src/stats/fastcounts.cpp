@@ -18,7 +18,8 @@ Fastreport Lastfastreport;
 namespace {
 
 // The images of ln(1 + d) for the difference values of the table. Every sum
-// of images, up to the total over all pairs, fits in 63 bits.
+// of images, up to the total over all pairs, stays below 2^61, so that the
+// bounds may double it and add the number of terms.
 Logterms Logs;
 
 // Everything a lineup's evaluation reads, fixed for the whole test.
@@ -73,7 +74,7 @@ void Prepare(const Localities &division, const Observed &observed) {
   std::int32_t maxdiff = 0;
   for (std::int32_t c = 0; c < n * n; ++c) maxdiff = std::max<std::int32_t>(maxdiff, Diffs.Cells[c]);
   const std::int64_t allpairs = std::max<std::int64_t>(1, std::int64_t{n} * (n - 1) / 2);
-  Setlogterms(Logs, maxdiff, ((std::int64_t{1} << 62) - 1) / allpairs);
+  Setlogterms(Logs, maxdiff, ((std::int64_t{1} << 61) - 1) / allpairs);
   p.Totaldiff = p.Totallog = 0;
   for (std::int32_t x = 0; x < n; ++x) {
     std::int64_t rowdiff = 0, rowlog = 0;
