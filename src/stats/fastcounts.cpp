@@ -63,13 +63,9 @@ Verdict Decide(double lowest, double highest, double observed) {
   return Verdict::Unsure;
 }
 
-void Prepare(const Localities &division, const Observed &observed) {
-  if (!Difftablecurrent()) Builddifftable();
+// The log images and the row totals of the difference table.
+void Preparetotals() {
   Plan &p = Setup;
-  p.N = Pop.Numseqs;
-  p.Count = division.Count;
-  p.Start = division.Start;
-  p.Obs = observed;
   const std::int32_t n = p.N;
   std::int32_t maxdiff = 0;
   for (std::int32_t c = 0; c < n * n; ++c) maxdiff = std::max<std::int32_t>(maxdiff, Diffs.Cells[c]);
@@ -90,7 +86,13 @@ void Prepare(const Localities &division, const Observed &observed) {
   }
   p.Totaldiff /= 2;
   p.Totallog /= 2;
+}
 
+void Preparelocalities(const Localities &division, const Observed &observed) {
+  Plan &p = Setup;
+  p.Count = division.Count;
+  p.Start = division.Start;
+  p.Obs = observed;
   p.Monotoneweights = true;
   p.Betweenpairs = 0;
   std::int64_t direct = 0;
@@ -108,8 +110,15 @@ void Prepare(const Localities &division, const Observed &observed) {
   p.Monotonekstar = observed.Kstart > 0.0 && std::isfinite(observed.Kstart);
   // Deriving the largest locality costs every pair of the rest, plus a row
   // total for each of their records.
-  const std::int64_t rest = n - (p.Start[largest + 1] - p.Start[largest]);
+  const std::int64_t rest = p.N - (p.Start[largest + 1] - p.Start[largest]);
   p.Derived = p.Count > 1 && rest * (rest - 1) / 2 + rest < direct ? largest : 0;
+}
+
+void Prepare(const Localities &division, const Observed &observed) {
+  if (!Difftablecurrent()) Builddifftable();
+  Setup.N = Pop.Numseqs;
+  Preparetotals();
+  Preparelocalities(division, observed);
 }
 
 void Group(const std::int32_t *order, Scratch &s) {
@@ -190,35 +199,36 @@ double Literalbetweenstar(const std::int32_t *order) {
   return sum / static_cast<double>(pairs);
 }
 
-void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
+// The plain sums are sums of whole numbers, exact in any order: each
+// statistic comes out to the bit as the estimators compute it.
+void Countplain(const std::int64_t *diff, Tally &t) {
   const Plan &p = Setup;
-  const Observed &o = p.Obs;
-  Group(order, s);
-  std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
-  Withinsums(s, diff, log);
-
-  // The plain sums are sums of whole numbers, exact in any order: each
-  // statistic comes out to the bit as the estimators compute it.
   double ks = 0.0;
-  std::int64_t withindiff = 0, withinlog = 0;
+  std::int64_t within = 0;
   for (int k = 1; k <= p.Count; ++k) {
     const double kj = static_cast<double>(diff[k]) / p.Pairs[k];
     ks = ks + kj * p.Weight[k];
-    withindiff += diff[k];
-    withinlog += log[k];
+    within += diff[k];
   }
-  if (1.0 - ks / o.Kt >= o.Kst) ++t.Counts.Kst;
-  const double ft = static_cast<double>(p.Totaldiff - withindiff) / static_cast<double>(p.Betweenpairs);
-  if (1.0 - ks / ft >= o.Fst) ++t.Counts.Fst;
+  if (1.0 - ks / p.Obs.Kt >= p.Obs.Kst) ++t.Counts.Kst;
+  const double ft = static_cast<double>(p.Totaldiff - within) / static_cast<double>(p.Betweenpairs);
+  if (1.0 - ks / ft >= p.Obs.Fst) ++t.Counts.Fst;
+}
 
-  // The log sums are known only within bounds; each starred result is a
-  // chain of rounded operations that rise (or fall) with the sums, so it lies
-  // between the chain's values at the ends of the bounds.
+// The log sums are known only within bounds. Each starred result is a chain
+// of rounded operations that rise (or fall) with the sums, so it lies between
+// the chain's values at the ends of the bounds; where those straddle the
+// observed value, the sums are added again in the estimators' order.
+void Countstarred(const std::int32_t *order, const std::int64_t *log, Tally &t) {
+  const Plan &p = Setup;
+  const Observed &o = p.Obs;
   double kslo = 0.0, kshi = 0.0;
+  std::int64_t within = 0;
   for (int k = 1; k <= p.Count; ++k) {
     const Interval sum = Sumbounds(log[k], p.Paircount[k], Logs.Shift);
     kslo = kslo + sum.Lo / p.Pairs[k] * p.Weight[k];
     kshi = kshi + sum.Hi / p.Pairs[k] * p.Weight[k];
+    within += log[k];
   }
   Verdict kstar = Verdict::Unsure;
   if (p.Monotoneweights && p.Monotonekstar) kstar = Decide(1.0 - kshi / o.Kstart, 1.0 - kslo / o.Kstart, o.Kstarst);
@@ -226,7 +236,7 @@ void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
   Verdict fstar = Verdict::Notcounted;
   double fblo = 0.0, fbhi = 0.0;
   if (p.Betweenpairs > 0) {
-    const Interval sum = Sumbounds(p.Totallog - withinlog, p.Betweenpairs, Logs.Shift);
+    const Interval sum = Sumbounds(p.Totallog - within, p.Betweenpairs, Logs.Shift);
     fblo = sum.Lo / static_cast<double>(p.Betweenpairs);
     fbhi = sum.Hi / static_cast<double>(p.Betweenpairs);
     fstar = Verdict::Unsure;
@@ -247,6 +257,14 @@ void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
   }
   if (kstar == Verdict::Counted) ++t.Counts.Kstarst;
   if (fstar == Verdict::Counted) ++t.Counts.Fstarsb;
+}
+
+void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
+  Group(order, s);
+  std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
+  Withinsums(s, diff, log);
+  Countplain(diff, t);
+  Countstarred(order, log, t);
 }
 
 }  // namespace

@@ -14,43 +14,75 @@ namespace halvik {
 
 namespace {
 
-// Lineups travel in batches through a ring of slots, so that the threads meet
-// once per batch rather than once per lineup. Batch b lives in slot b % Slots
-// from its drawing until its evaluation ends; workers claim batches in order,
-// so the batch a slot waits for has always been claimed.
 __extension__ typedef unsigned __int128 Wide;
 
+// Lineups travel in batches through a ring of slots, so that the threads meet
+// once per batch rather than once per lineup. Batch b lives in slot b % Slots
+// from its drawing until its evaluation ends. Batches are claimed in order,
+// and the drawing thread claims only batches already drawn, so every batch
+// that is waited for is on its way.
 constexpr int Batch = 16;
 constexpr int Slots = 8;
 
 std::int32_t Ring[Slots][Batch * Maxseqs];
 std::uint32_t Placed[Maxseqs + 1];
 
+using Use = std::function<void(int, const std::int32_t *)>;
+
 struct Ringstate {
+  std::int32_t n, lineups;
+  std::int64_t batches;
+  const Use *use;
   std::mutex lock;
   std::condition_variable drawn, freed;
   std::int64_t holds[Slots];  // the batch a slot holds ready, or -1
   bool free[Slots];
-  std::int64_t nextclaim = 0;
+  std::int64_t nextclaim = 0, nextdrawn = 0;
 };
 
-void Work(Ringstate &ring, int worker, std::int32_t n, std::int32_t lineups,
-          const std::function<void(int, const std::int32_t *)> &use) {
-  const std::int64_t batches = (lineups + Batch - 1) / Batch;
-  for (;;) {
-    std::unique_lock<std::mutex> guard(ring.lock);
-    const std::int64_t b = ring.nextclaim++;
-    if (b >= batches) return;
+// Evaluates claimed batch b once it has been drawn, then frees its slot.
+void Evaluate(Ringstate &ring, std::unique_lock<std::mutex> &guard, std::int64_t b, int worker) {
+  const int slot = static_cast<int>(b % Slots);
+  ring.drawn.wait(guard, [&] { return ring.holds[slot] == b; });
+  guard.unlock();
+  const std::int64_t first = b * Batch, last = std::min<std::int64_t>(ring.lineups, first + Batch);
+  for (std::int64_t r = first; r < last; ++r) (*ring.use)(worker, Ring[slot] + (r - first) * ring.n);
+  guard.lock();
+  ring.holds[slot] = -1;
+  ring.free[slot] = true;
+  ring.freed.notify_one();
+}
+
+void Work(Ringstate &ring, int worker) {
+  std::unique_lock<std::mutex> guard(ring.lock);
+  while (ring.nextclaim < ring.batches) Evaluate(ring, guard, ring.nextclaim++, worker);
+}
+
+// Draws every batch in order. While the ring is full the drawing thread
+// evaluates drawn batches itself instead of waiting, so that one thread per
+// processor keeps every processor busy.
+void Draw(Ringstate &ring, int worker) {
+  std::uint32_t stamp = 0;
+  for (std::int64_t b = 0; b < ring.batches; ++b) {
     const int slot = static_cast<int>(b % Slots);
-    ring.drawn.wait(guard, [&] { return ring.holds[slot] == b; });
-    guard.unlock();
-    const std::int64_t first = b * Batch, last = std::min<std::int64_t>(lineups, first + Batch);
-    for (std::int64_t r = first; r < last; ++r) use(worker, Ring[slot] + (r - first) * n);
-    guard.lock();
-    ring.holds[slot] = -1;
-    ring.free[slot] = true;
-    guard.unlock();
-    ring.freed.notify_one();
+    {
+      std::unique_lock<std::mutex> guard(ring.lock);
+      while (!ring.free[slot]) {
+        if (ring.nextclaim < ring.nextdrawn)
+          Evaluate(ring, guard, ring.nextclaim++, worker);
+        else
+          ring.freed.wait(guard);
+      }
+      ring.free[slot] = false;
+    }
+    const std::int64_t first = b * Batch, last = std::min<std::int64_t>(ring.lineups, first + Batch);
+    for (std::int64_t r = first; r < last; ++r) Drawlineup(ring.n, Ring[slot] + (r - first) * ring.n, Placed, ++stamp);
+    {
+      std::lock_guard<std::mutex> guard(ring.lock);
+      ring.holds[slot] = b;
+      ring.nextdrawn = b + 1;
+    }
+    ring.drawn.notify_all();
   }
 }
 
@@ -83,47 +115,27 @@ void Drawlineup(std::int32_t n, std::int32_t *order, std::uint32_t *placed, std:
   }
 }
 
-void Runlineups(std::int32_t n, std::int32_t lineups, int workers,
-                const std::function<void(int, const std::int32_t *)> &use) {
+void Runlineups(std::int32_t n, std::int32_t lineups, int workers, const Use &use) {
   std::fill(Placed, Placed + n + 1, 0u);
-  std::uint32_t stamp = 0;
   Ringstate ring;
+  ring.n = n;
+  ring.lineups = std::max(lineups, 0);
+  ring.batches = (ring.lineups + Batch - 1) / Batch;
+  ring.use = &use;
   std::fill(ring.holds, ring.holds + Slots, -1);
   std::fill(ring.free, ring.free + Slots, true);
+  // The calling thread draws and is the last worker.
   std::vector<std::thread> threads;
-  if (workers > 1) {
-    threads.reserve(static_cast<std::size_t>(workers));
-    for (int w = 0; w < workers; ++w) {
-      try {
-        threads.emplace_back(Work, std::ref(ring), w, n, lineups, std::cref(use));
-      } catch (const std::system_error &) {
-        break;  // the threads already running do all the work
-      }
+  threads.reserve(static_cast<std::size_t>(std::max(workers - 1, 0)));
+  for (int w = 0; w + 1 < workers; ++w) {
+    try {
+      threads.emplace_back(Work, std::ref(ring), w);
+    } catch (const std::system_error &) {
+      break;  // the threads already running share the work
     }
   }
-  if (threads.empty()) {
-    for (std::int32_t r = 0; r < lineups; ++r) {
-      Drawlineup(n, Ring[0], Placed, ++stamp);
-      use(0, Ring[0]);
-    }
-    return;
-  }
-  const std::int64_t batches = (lineups + Batch - 1) / Batch;
-  for (std::int64_t b = 0; b < batches; ++b) {
-    const int slot = static_cast<int>(b % Slots);
-    {
-      std::unique_lock<std::mutex> guard(ring.lock);
-      ring.freed.wait(guard, [&] { return ring.free[slot]; });
-      ring.free[slot] = false;
-    }
-    const std::int64_t first = b * Batch, last = std::min<std::int64_t>(lineups, first + Batch);
-    for (std::int64_t r = first; r < last; ++r) Drawlineup(n, Ring[slot] + (r - first) * n, Placed, ++stamp);
-    {
-      std::lock_guard<std::mutex> guard(ring.lock);
-      ring.holds[slot] = b;
-    }
-    ring.drawn.notify_all();
-  }
+  Draw(ring, workers - 1);
+  Work(ring, workers - 1);
   for (std::thread &t : threads) t.join();
 }
 

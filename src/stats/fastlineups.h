@@ -1,4 +1,4 @@
-// Randomized lineups drawn in order on one thread and evaluated on others.
+// Randomized lineups drawn in order on one thread and evaluated on all.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -13,7 +13,8 @@ void Drawlineup(std::int32_t n, std::int32_t *order, std::uint32_t *placed, std:
 
 // Draws `lineups` lineups of 1..n on the calling thread, in order, and hands
 // each to use(worker, order) on one of `workers` threads (worker 0 to
-// workers-1). With one worker, or if no thread can be started, everything
+// workers-1); the calling thread is the last of them and evaluates whenever
+// it is ahead. With one worker, or if no thread can be started, everything
 // runs on the calling thread. A lineup's evaluation must not depend on which
 // worker gets it; the draws are the same whatever the number of workers.
 void Runlineups(std::int32_t n, std::int32_t lineups, int workers,
