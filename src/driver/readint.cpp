@@ -11,9 +11,10 @@ namespace halvik {
 namespace {
 
 // Whether the answer is short enough to be examined: at most five characters,
-// or six that start with a character no greater than "3".
+// or six that start with a character no greater than "3". Character codes
+// run 0 to 255: a byte above 127 is above "3", not a negative char.
 bool Passeslengthrule(const std::string &answer) {
-  return answer.size() <= 5 || (answer.size() == 6 && answer[0] <= '3');
+  return answer.size() <= 5 || (answer.size() == 6 && static_cast<unsigned char>(answer[0]) <= '3');
 }
 
 void Refuseastoolarge(std::int32_t upper) {
