@@ -41,7 +41,10 @@ using failure::Folder;
 // never joins the pipe of an earlier one, however early that one stopped.
 class Servedfile {
  public:
-  Servedfile(fs::path path, std::vector<std::string> contents) : path_(std::move(path)), contents_(std::move(contents)) {
+  // With `removed`, the file is removed once the last content's reader has
+  // opened it.
+  Servedfile(fs::path path, std::vector<std::string> contents, bool removed = false)
+      : path_(std::move(path)), contents_(std::move(contents)), removed_(removed) {
     ::signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not end the tests
     Freshpipe();
     thread_ = std::thread([this] { Serve(); });
@@ -61,13 +64,17 @@ class Servedfile {
   }
 
   void Serve() {
-    for (const std::string &content : contents_) {
+    for (std::size_t i = 0; i < contents_.size(); ++i) {
+      const std::string &content = contents_[i];
       int fd;
       while ((fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK)) < 0) {
         if (stop_ || errno != ENXIO) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
-      Freshpipe();
+      if (removed_ && i + 1 == contents_.size())
+        ::unlink(path_.c_str());
+      else
+        Freshpipe();
       ::fcntl(fd, F_SETFL, 0);
       for (std::size_t at = 0; at < content.size(); at += 5) {
         const std::size_t size = std::min<std::size_t>(5, content.size() - at);
@@ -79,6 +86,7 @@ class Servedfile {
 
   fs::path path_;
   std::vector<std::string> contents_;
+  bool removed_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
@@ -193,6 +201,33 @@ TEST(Changebetweenpasses, Shortreadsgivethesameanalysisasaplainfile) {
   EXPECT_EQ(fromfifo.console, fromfile.console);
   EXPECT_EQ(fromfifo.results, fromfile.results);
   EXPECT_NE(fromfile.results.find("P(F*st) = \t"), std::string::npos);
+}
+
+// Removed after verification, the file can no longer be read: the program
+// ends with status 42 after delivering the console, and the results file is
+// closed with the lines written so far (none yet).
+TEST(Changebetweenpasses, Afileremovedafterverificationendstheprogram) {
+  Folder folder("removed");
+  std::string console;
+  int status;
+  {
+    // The introduction's test read, then verification.
+    Servedfile file(folder.Run() / "s.txt", {Sample, Sample}, true);
+    const fs::path saved = fs::current_path();
+    fs::current_path(folder.Run());
+    halvik::Initialise(-1, -1);
+    halvik::Console.memory = &console;
+    halvik::Keyboard.buffer = "s.txt\n" + Answers + "n\n";
+    status = halvik::Runanalyses();
+    halvik::Console = halvik::Textsink{};
+    halvik::Keyboard = halvik::Keyboardsource{};
+    fs::current_path(saved);
+  }
+  EXPECT_EQ(status, 42);
+  const std::string end = "File s.txt verified.\n\nFinding segregating sites...\nSearching: ";
+  EXPECT_EQ(console.substr(console.size() - end.size()), end);
+  EXPECT_EQ(failure::Slurp(folder.Run() / "s.txt.HVK"), "");
+  EXPECT_FALSE(fs::exists(folder.Run() / "s.txt"));
 }
 
 }  // namespace
