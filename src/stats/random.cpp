@@ -4,18 +4,14 @@
 
 #include <cstdio>
 #include <ctime>
-#include <random>
 
 namespace halvik {
 
 std::optional<std::uint32_t> Fixedseed;
+std::mt19937 Generator;
+bool Generatorseeded = false;
 
 namespace {
-
-// std::mt19937 is the published generator: the same initialisation of the
-// 624 state words, recurrence and tempering.
-std::mt19937 Generator;
-bool Initialised = false;
 
 // The first non-zero 4-byte word of the device, or 0 when there is none.
 std::uint32_t Deviceword() {
@@ -43,7 +39,7 @@ std::uint32_t Deviceword() {
 
 void Seedrandom(std::uint32_t seed) {
   Generator.seed(seed == 0 ? 5489u : seed);
-  Initialised = true;
+  Generatorseeded = true;
 }
 
 void Randomize() {
@@ -55,11 +51,6 @@ void Randomize() {
   if (seed == 0) seed = static_cast<std::uint32_t>(std::time(nullptr));
   if (seed == 0) seed = static_cast<std::uint32_t>(::getpid());
   Seedrandom(seed);
-}
-
-std::uint32_t Getrandom() {
-  if (!Initialised) Randomize();
-  return static_cast<std::uint32_t>(Generator());
 }
 
 std::uint64_t Randint(std::uint64_t n) { return Randintwith(n, Getrandom); }

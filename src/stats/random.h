@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <random>
 
 namespace halvik {
 
@@ -10,8 +11,19 @@ void Seedrandom(std::uint32_t seed);
 // Seeds from /dev/urandom (else /dev/random), else the time, else the process
 // id; or from Fixedseed when a test has set it.
 void Randomize();
+// The generator's state, process-wide. std::mt19937 is the published MT19937:
+// the same initialisation of the 624 state words, recurrence and tempering.
+// It lives here so that Getrandom inlines into the shuffle, whose millions of
+// draws are a large part of the permutation test's time.
+extern std::mt19937 Generator;
+extern bool Generatorseeded;
+
 // The next 32-bit output; seeds by Randomize first if nothing has seeded yet.
-std::uint32_t Getrandom();
+inline std::uint32_t Getrandom() {
+  if (!Generatorseeded) [[unlikely]]
+    Randomize();
+  return static_cast<std::uint32_t>(Generator());
+}
 // A uniform integer in 0..n-1 by rejection; 0 without drawing when n < 2.
 std::uint64_t Randint(std::uint64_t n);
 
