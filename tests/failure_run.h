@@ -61,6 +61,7 @@ struct Options {
   bool closedkeyboard = false;       // standard input closed instead
   Console console = Console::Captured;
   long long filesizelimit = -1;      // RLIMIT_FSIZE in bytes, when not negative
+  const char *seed = nullptr;        // fixes the random source (the seeded program)
 };
 
 struct Outcome {
@@ -114,7 +115,10 @@ struct Outcome {
     const rlimit limit{static_cast<rlim_t>(options.filesizelimit), static_cast<rlim_t>(options.filesizelimit)};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(124);
   }
-  ::execl(HALVIK_BINARY, HALVIK_BINARY, static_cast<char *>(nullptr));
+  if (options.seed != nullptr)
+    ::execl(HALVIK_SEEDED_BINARY, HALVIK_SEEDED_BINARY, options.seed, static_cast<char *>(nullptr));
+  else
+    ::execl(HALVIK_BINARY, HALVIK_BINARY, static_cast<char *>(nullptr));
   ::_exit(125);
 }
 
