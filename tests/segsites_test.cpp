@@ -125,10 +125,18 @@ TEST(Findsegsites, Refusesonemoreafterthelistandthetotal) {
 }
 
 TEST(Findsegsites, Positionsabovethesitecountkeepwhattheyheld) {
-  Passrun run;
-  Setcode(Pop.Seqs[2].Sites, 3, 5);
-  ASSERT_TRUE(Discover(run, "s1 ACGTA\ns2 ACTTN\n"));
-  EXPECT_EQ(Getcode(Pop.Seqs[2].Sites, 3), 5);
+  for (int count : {2, 8, 9, 17}) {
+    Passrun run;
+    Setcode(Pop.Seqs[2].Sites, count + 1, 5);
+    Setcode(Pop.Seqs[2].Sites, count + 2, 4);
+    const std::string first(static_cast<std::size_t>(count + 3), 'A');
+    std::string second = first;
+    second.replace(1, static_cast<std::size_t>(count), static_cast<std::size_t>(count), 'T');
+    ASSERT_TRUE(Discover(run, "s1 " + first + "\ns2 " + second + "\n"));
+    EXPECT_EQ(Stored(2), std::string(static_cast<std::size_t>(count), 'T'));
+    EXPECT_EQ(Getcode(Pop.Seqs[2].Sites, count + 1), 5) << count;
+    EXPECT_EQ(Getcode(Pop.Seqs[2].Sites, count + 2), 4) << count;
+  }
 }
 
 // The console output of the search, the site list and the stored sites,

@@ -155,6 +155,22 @@ std::int32_t Listsites() {
   return count;
 }
 
+// Copies the codes of the sequence in hand at the segregating sites to
+// positions 1..count of `sites`: whole groups of eight straight into their
+// three bytes, the rest one by one, so nothing above `count` changes.
+void Storerecord(Sitearray &sites, std::int32_t count) {
+  std::int32_t k = 0;
+  for (; count - k >= 8; k += 8) {
+    std::uint32_t group = 0;
+    for (std::int32_t t = 0; t < 8; ++t) group = group << 3 | Getcode(Work.Current, Work.Positions[k + t]);
+    std::uint8_t *bytes = sites.Bytes + 3 * (k / 8);
+    bytes[0] = static_cast<std::uint8_t>(group >> 16);
+    bytes[1] = static_cast<std::uint8_t>(group >> 8);
+    bytes[2] = static_cast<std::uint8_t>(group);
+  }
+  for (; k < count; ++k) Setcode(sites, k + 1, Getcode(Work.Current, Work.Positions[k]));
+}
+
 // Stores every sequence's codes at the segregating sites and shows them as a
 // table: the label and separator that Nextseq copies begin each row.
 void Store(Seqfile &file) {
@@ -170,10 +186,9 @@ void Store(Seqfile &file) {
   for (std::int32_t k = 0; k < count; ++k) filerow += "\t- ";
   for (std::int32_t j = 1; j <= Pop.Numseqs; ++j) {
     Readrecord(file, Work.Current);
+    Storerecord(Pop.Seqs[j].Sites, count);
     for (std::int32_t k = 1; k <= count; ++k) {
-      const Nucleotidecode code = Getcode(Work.Current, Work.Positions[k - 1]);
-      Setcode(Pop.Seqs[j].Sites, k, code);
-      const char c = Nucleotidetochar(code);
+      const char c = Nucleotidetochar(Getcode(Pop.Seqs[j].Sites, k));
       row[2 * static_cast<std::size_t>(k) - 1] = c;
       filerow[3 * static_cast<std::size_t>(k) - 2] = c;
     }
