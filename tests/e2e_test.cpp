@@ -8,7 +8,8 @@
 //   input/     files placed in the working folder before the run (optional)
 //   results/   every file the run must leave there besides the inputs (optional)
 //   seed       fixes the random source (optional)
-//   setup      a shell script run in the working folder before the run (optional)
+//   setup      a shell script run in the working folder before the run; the
+//              files it makes count as inputs (optional)
 // A run that ends with status 42 must also say why on standard error.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -68,10 +69,10 @@ TEST_P(Transcript, MatchesByteForByte) {
   fs::create_directories(work / "run");
   const fs::path run = work / "run";
   if (fs::exists(casedir / "input")) fs::copy(casedir / "input", run, fs::copy_options::recursive);
-  const std::set<std::string> inputs = Filesunder(run);
   if (fs::exists(casedir / "setup")) {
     ASSERT_EQ(std::system(("cd " + Quote(run) + " && bash " + Quote(casedir / "setup")).c_str()), 0);
   }
+  const std::set<std::string> inputs = Filesunder(run);
 
   std::string binary = HALVIK_BINARY;
   if (fs::exists(casedir / "seed")) {
