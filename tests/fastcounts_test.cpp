@@ -186,13 +186,12 @@ TEST(Fastequivalence, IdentityLineupCountsForAll) {
   statsetup::Setsequences(Sample(random, 5, 12, 2, 4), 36);
   const Localities division = statsetup::Division({1, 3}, 5);
   const Observed observed = Ratios(division, halvik::Identitylineup(5));
-  std::uint32_t placed[halvik::Maxseqs + 1] = {};
-  std::int32_t order[5];
   int found = 0;
   for (std::uint32_t seed = 1; found < 3 && seed < 100000; ++seed) {
     halvik::Seedrandom(seed);
-    halvik::Drawlineup(5, order, placed, seed);
-    if (!std::is_sorted(order, order + 5)) continue;
+    bool sorted = false;
+    halvik::Runlineups(5, 1, 1, [&](int, const std::int32_t *order) { sorted = std::is_sorted(order, order + 5); });
+    if (!sorted) continue;
     ++found;
     Expectsamecounts(division, observed, 1, seed);
     halvik::Seedrandom(seed);
@@ -274,14 +273,15 @@ TEST(Sumbounds, ZeroTermsAndZeroSums) {
   EXPECT_LT(zeros.Hi, 1e-6);
 }
 
-TEST(Drawlineup, SameDrawsAsScanningEarlierPositions) {
-  std::uint32_t placed[halvik::Maxseqs + 1] = {};
-  std::int32_t order[halvik::Maxseqs];
-  for (std::int32_t n : {2, 3, 10, 257, 1000}) {
-    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+// Lineups from many blocks of the generator's outputs, and from part of one,
+// for sizes with and without rejected outputs.
+TEST(Runlineups, SameDrawsAsScanningEarlierPositions) {
+  for (std::int32_t n : {1, 2, 3, 10, 256, 257, 1000}) {
+    for (std::int32_t lineups : {1, 3, 40}) {
+      const std::uint32_t seed = static_cast<std::uint32_t>(n + lineups);
       halvik::Seedrandom(seed);
       std::vector<std::int32_t> literal;
-      for (int lineup = 0; lineup < 3; ++lineup)
+      for (int lineup = 0; lineup < lineups; ++lineup)
         for (std::int32_t i = 0; i < n; ++i) {
           std::int32_t v;
           do v = halvik::Rnd(1, n);
@@ -291,12 +291,9 @@ TEST(Drawlineup, SameDrawsAsScanningEarlierPositions) {
       const std::uint32_t next = halvik::Getrandom();
       halvik::Seedrandom(seed);
       std::vector<std::int32_t> drawn;
-      for (std::uint32_t lineup = 1; lineup <= 3; ++lineup) {
-        halvik::Drawlineup(n, order, placed, seed * 10 + lineup);
-        drawn.insert(drawn.end(), order, order + n);
-      }
-      EXPECT_EQ(drawn, literal);
-      EXPECT_EQ(halvik::Getrandom(), next);
+      halvik::Runlineups(n, lineups, 1, [&](int, const std::int32_t *order) { drawn.insert(drawn.end(), order, order + n); });
+      EXPECT_EQ(drawn, literal) << n << " records, " << lineups << " lineups";
+      EXPECT_EQ(halvik::Getrandom(), next) << n << " records, " << lineups << " lineups";
     }
   }
 }

@@ -8,13 +8,11 @@
 #include <vector>
 
 #include "population/store.h"
-#include "stats/random.h"
+#include "stats/fastdraws.h"
 
 namespace halvik {
 
 namespace {
-
-__extension__ typedef unsigned __int128 Wide;
 
 // Lineups travel in batches through a ring of slots, so that the threads meet
 // once per batch rather than once per lineup. Batch b lives in slot b % Slots
@@ -25,7 +23,6 @@ constexpr int Batch = 16;
 constexpr int Slots = 8;
 
 std::int32_t Ring[Slots][Batch * Maxseqs];
-std::uint32_t Placed[Maxseqs + 1];
 std::int32_t Drawing[Maxseqs];
 
 using Use = std::function<void(int, const std::int32_t *)>;
@@ -63,7 +60,6 @@ void Work(Ringstate &ring, int worker) {
 // evaluates drawn batches itself instead of waiting, so that one thread per
 // processor keeps every processor busy.
 void Draw(Ringstate &ring, int worker) {
-  std::uint32_t stamp = 0;
   for (std::int64_t b = 0; b < ring.batches; ++b) {
     const int slot = static_cast<int>(b % Slots);
     {
@@ -80,7 +76,7 @@ void Draw(Ringstate &ring, int worker) {
     // drawing straight into the ring, whose lines are cold, costs a sixth more.
     const std::int64_t first = b * Batch, last = std::min<std::int64_t>(ring.lineups, first + Batch);
     for (std::int64_t r = first; r < last; ++r) {
-      Drawlineup(ring.n, Drawing, Placed, ++stamp);
+      Drawlineup(Drawing);
       std::copy(Drawing, Drawing + ring.n, Ring[slot] + (r - first) * ring.n);
     }
     {
@@ -94,35 +90,7 @@ void Draw(Ringstate &ring, int worker) {
 
 }  // namespace
 
-void Drawlineup(std::int32_t n, std::int32_t *order, std::uint32_t *placed, std::uint32_t stamp) {
-  if (n < 2) {
-    for (std::int32_t i = 0; i < n; ++i) order[i] = Rnd(1, n);
-    return;
-  }
-  // Rnd(1, n) is 1 + Randint(n): outputs at or above the largest multiple of
-  // n below 2^32 are drawn again, the others are reduced mod n. The draws are
-  // a fifth of the whole test's time, so the rule is spelt out here with the
-  // remainder by a multiplication (exact for every 32-bit output).
-  const auto width = static_cast<std::uint64_t>(n);
-  const std::uint64_t limit = (std::uint64_t{1} << 32) - (std::uint64_t{1} << 32) % width;
-  const std::uint64_t inverse = UINT64_MAX / width + 1;
-  std::int32_t i = 0;
-  while (i < n) {
-    std::uint64_t r;
-    do r = Getrandom();
-    while (r >= limit);
-    const auto v = static_cast<std::int32_t>(1 + ((static_cast<Wide>(inverse * r) * width) >> 64));
-    // A draw already placed is a wasted turn, taken without a branch as these
-    // come at random.
-    const bool fresh = placed[v] != stamp;
-    order[i] = v;
-    placed[v] = stamp;
-    i += fresh;
-  }
-}
-
 void Runlineups(std::int32_t n, std::int32_t lineups, int workers, const Use &use) {
-  std::fill(Placed, Placed + n + 1, 0u);
   Ringstate ring;
   ring.n = n;
   ring.lineups = std::max(lineups, 0);
@@ -140,7 +108,11 @@ void Runlineups(std::int32_t n, std::int32_t lineups, int workers, const Use &us
       break;  // the threads already running share the work
     }
   }
-  Draw(ring, workers - 1);
+  if (ring.batches > 0) {
+    Startdraws(n);
+    Draw(ring, workers - 1);
+    Stopdraws();
+  }
   Work(ring, workers - 1);
   for (std::thread &t : threads) t.join();
 }

@@ -5,12 +5,6 @@
 
 namespace halvik {
 
-// Draws a lineup of records 1..n into order[0..n-1] (order[p-1] is the record
-// at position p) with the same Rnd calls as the literal shuffle: position i
-// takes the first draw of Rnd(1, n) not placed before. `placed` (n+1 entries)
-// marks placed records with `stamp`; a fresh stamp per lineup saves clearing.
-void Drawlineup(std::int32_t n, std::int32_t *order, std::uint32_t *placed, std::uint32_t stamp);
-
 // Draws `lineups` lineups of 1..n on the calling thread, in order, and hands
 // each to use(worker, order) on one of `workers` threads (worker 0 to
 // workers-1); the calling thread is the last of them and evaluates whenever

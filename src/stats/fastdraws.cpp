@@ -1,0 +1,194 @@
+#include "stats/fastdraws.h"
+
+#include <algorithm>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "population/store.h"
+#include "stats/random.h"
+
+namespace halvik {
+
+namespace {
+
+// MT19937 (the random source's generator, std::mt19937): its state of 624
+// words, and the distance to the third word each new word mixes in.
+constexpr int Words = 624, Gap = 397;
+
+// The generator carried on here from its own outputs, a whole block of them
+// at a time: a twist of the state, the tempering and the reduction to a draw
+// are each one loop over the block, which the compiler vectorises; a shuffle
+// then only scans the block. Draws that can go nowhere else, 16 bits hold a
+// record number.
+static_assert(Maxseqs < 65536);
+struct Drawstate {
+  std::int32_t N;
+  // The words of the block before (unknown for the first block) and of the
+  // block whose outputs are being used; Next is the next output's position.
+  alignas(64) std::uint32_t Previous[Words];
+  alignas(64) std::uint32_t Current[Words];
+  // Each output of Current as the draw of Rnd(1, N) it makes: 1 + output
+  // mod N, or 0 for an output Rnd rejects (it then draws again).
+  alignas(64) std::uint16_t Values[Words];
+  int Next;
+  std::int64_t Blocks;  // blocks twisted after the first
+  double Inverse;       // 1 / N rounded
+  std::uint32_t Highest;  // the largest output Rnd(1, N) takes
+  bool Wide;              // the processor has AVX2
+  // The records placed in the lineup being drawn carry its stamp, and so
+  // does 0, the value of a rejected output: a fresh stamp clears the table.
+  std::uint32_t Stamp;
+  std::uint32_t Placed[Maxseqs + 1];
+  std::mt19937 Saved;  // the generator as Startdraws found it
+};
+
+Drawstate Draws;
+
+inline std::uint32_t Mix(std::uint32_t low, std::uint32_t high, std::uint32_t far) {
+  const std::uint32_t y = (low & 0x80000000u) | (high & 0x7fffffffu);
+  return far ^ (y >> 1) ^ ((0u - (y & 1u)) & 0x9908b0dfu);
+}
+
+std::uint32_t Untemper(std::uint32_t y) {
+  y ^= y >> 18;
+  y ^= y << 15 & 0xefc60000u;
+  std::uint32_t x = y;
+  for (int k = 0; k < 4; ++k) x = y ^ (x << 7 & 0x9d2c5680u);
+  y = x;
+  for (int k = 0; k < 2; ++k) x = y ^ (x >> 11);
+  return x;
+}
+
+// The draws of one block of words. The quotient of an output r < 2^32 by N
+// is taken from r * (1/N) in doubles: that product is within 2^-21 of r/N,
+// so its whole part is the quotient or one off, and the remainder, exact in
+// 32 bits, is brought into 0..N-1 by one correction.
+[[gnu::always_inline]] inline void Reduce(const std::uint32_t *__restrict words, std::uint16_t *__restrict values,
+                                          std::int32_t n, double inverse, std::uint32_t highest) {
+  for (int i = 0; i < Words; ++i) {
+    std::uint32_t r = words[i];
+    r ^= r >> 11;
+    r ^= r << 7 & 0x9d2c5680u;
+    r ^= r << 15 & 0xefc60000u;
+    r ^= r >> 18;
+    const double real = static_cast<double>(static_cast<std::int32_t>(r ^ 0x80000000u)) + 2147483648.0;
+    const auto quotient = static_cast<std::int32_t>(real * inverse);
+    auto rest = static_cast<std::int32_t>(r - static_cast<std::uint32_t>(quotient) * static_cast<std::uint32_t>(n));
+    rest += rest < 0 ? n : 0;
+    rest -= rest >= n ? n : 0;
+    values[i] = static_cast<std::uint16_t>(r > highest ? 0 : 1 + rest);
+  }
+}
+
+[[gnu::always_inline]] inline void Twist(std::uint32_t *__restrict w) {
+  for (int i = 0; i < Words - Gap; ++i) w[i] = Mix(w[i], w[i + 1], w[i + Gap]);
+  for (int i = Words - Gap; i < Words - 1; ++i) w[i] = Mix(w[i], w[i + 1], w[i + Gap - Words]);
+  w[Words - 1] = Mix(w[Words - 1], w[0], w[Gap - 1]);
+}
+
+void Fillplain(std::uint32_t *words, std::uint16_t *values, std::int32_t n, double inverse, std::uint32_t highest,
+               bool twist) {
+  if (twist) Twist(words);
+  Reduce(words, values, n, inverse, highest);
+}
+
+[[gnu::target("avx2")]] void Fillavx2(std::uint32_t *words, std::uint16_t *values, std::int32_t n, double inverse,
+                                      std::uint32_t highest, bool twist) {
+  if (twist) Twist(words);
+  Reduce(words, values, n, inverse, highest);
+}
+
+void Fill(bool twist) {
+  Drawstate &d = Draws;
+  if (d.Wide)
+    Fillavx2(d.Current, d.Values, d.N, d.Inverse, d.Highest, twist);
+  else
+    Fillplain(d.Current, d.Values, d.N, d.Inverse, d.Highest, twist);
+}
+
+void Refill() {
+  Drawstate &d = Draws;
+  std::copy(d.Current, d.Current + Words, d.Previous);
+  Fill(true);
+  d.Next = 0;
+  ++d.Blocks;
+}
+
+}  // namespace
+
+void Startdraws(std::int32_t n) {
+  Drawstate &d = Draws;
+  d.N = n;
+  d.Inverse = 1.0 / static_cast<double>(n);
+  const std::uint64_t span = std::uint64_t{1} << 32;
+  d.Highest = static_cast<std::uint32_t>(span - span % static_cast<std::uint64_t>(n) - 1);
+  __builtin_cpu_init();
+  d.Wide = __builtin_cpu_supports("avx2");
+  d.Stamp = 0;
+  std::fill(d.Placed, d.Placed + n + 1, 0u);
+  d.Next = Words;
+  d.Blocks = -1;  // Rnd(1, n) below 2 uses no output
+  if (n < 2) return;
+  // The first draw would seed an unseeded source. The next 624 outputs give
+  // the next 624 words of the state, from which every later one follows.
+  if (!Generatorseeded) Randomize();
+  d.Saved = Generator;
+  for (std::uint32_t &word : d.Current) word = Untemper(static_cast<std::uint32_t>(Generator()));
+  Fill(false);
+  d.Next = 0;
+  d.Blocks = 0;
+}
+
+void Drawlineup(std::int32_t *order) {
+  Drawstate &d = Draws;
+  if (d.N < 2) {
+    std::fill(order, order + d.N, 1);
+    return;
+  }
+  const std::uint32_t stamp = ++d.Stamp;
+  std::uint32_t *placed = d.Placed;
+  placed[0] = stamp;
+  const std::int32_t n = d.N;
+  std::int32_t i = 0;
+  int next = d.Next;
+  for (;;) {
+    if (next == Words) {
+      Refill();
+      next = 0;
+    }
+    // A value already placed, or a rejected output, is a wasted turn: taken
+    // without a branch, as these come at random.
+    const std::uint16_t v = d.Values[next++];
+    const bool fresh = placed[v] != stamp;
+    order[i] = v;
+    placed[v] = stamp;
+    i += fresh;
+    if (i == n) break;
+  }
+  d.Next = next;
+}
+
+void Stopdraws() {
+  Drawstate &d = Draws;
+  if (d.N < 2) return;
+  if (d.Blocks > 0) {
+    // The standard text of the generator's state is its last 624 words,
+    // oldest first; this library also reads the position of the next word in
+    // its array, 624 when all have been used.
+    std::string text;
+    text.reserve(Words * 11 + 4);
+    for (int k = d.Next; k < Words; ++k) text += std::to_string(d.Previous[k]) + ' ';
+    for (int k = 0; k < d.Next; ++k) text += std::to_string(d.Current[k]) + ' ';
+    text += std::to_string(Words);
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    in >> Generator;
+    if (in) return;
+  }
+  Generator = d.Saved;
+  Generator.discard(static_cast<unsigned long long>(d.Blocks * Words + d.Next));
+}
+
+}  // namespace halvik
