@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <cmath>
 #include <map>
 #include <numeric>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "population/store.h"
@@ -142,7 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"FewSites", 20, 1, 1, 2, {}, 3, "AG", 80},
                       Case{"ManyDuplicates", 48, 30, 2, 0, {}, 4, "AGCT", 80},
                       Case{"OnlyNAndGaps", 24, 6, 1, 3, {}, 3, "N-", 80},
-                      Case{"ManySites", 12, 2000, 3, 40, {}, 2, "AGCTN-", 40}),
+                      Case{"ManySites", 12, 2000, 3, 40, {}, 2, "AGCTN-", 40},
+                      // Large enough for the records to be sorted by locality first.
+                      Case{"Large", 520, 12, 4, 5, {}, 3, "AGCT", 6}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Each locality one sequence repeated: lineups that keep the localities'
@@ -264,6 +269,22 @@ TEST(Sumbounds, NarrowAtFullScale) {
   EXPECT_LT((bounds.Hi - bounds.Lo) / sum, 1e-10);
 }
 
+// The bounds step outwards by one double at a time, over every kind of value.
+TEST(Sumbounds, UpAndDownStepAsNextafter) {
+  constexpr double Inf = std::numeric_limits<double>::infinity();
+  for (double x : {0.0, -0.0, std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::denorm_min(),
+                   std::numeric_limits<double>::min(), 1.0, -1.0, 0.1, 1e300, std::numeric_limits<double>::max(),
+                   -std::numeric_limits<double>::max(), Inf, -Inf, std::numeric_limits<double>::quiet_NaN()}) {
+    for (const auto &[mine, towards] : {std::pair{halvik::Up(x), Inf}, std::pair{halvik::Down(x), -Inf}}) {
+      const double expected = std::nextafter(x, towards);
+      if (std::isnan(expected))
+        EXPECT_TRUE(std::isnan(mine));
+      else
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(mine), std::bit_cast<std::uint64_t>(expected)) << x << " towards " << towards;
+    }
+  }
+}
+
 TEST(Sumbounds, ZeroTermsAndZeroSums) {
   EXPECT_EQ(halvik::Sumbounds(0, 0, 30).Lo, 0.0);
   EXPECT_EQ(halvik::Sumbounds(0, 0, 30).Hi, 0.0);
@@ -291,7 +312,9 @@ TEST(Runlineups, SameDrawsAsScanningEarlierPositions) {
       const std::uint32_t next = halvik::Getrandom();
       halvik::Seedrandom(seed);
       std::vector<std::int32_t> drawn;
-      halvik::Runlineups(n, lineups, 1, [&](int, const std::int32_t *order) { drawn.insert(drawn.end(), order, order + n); });
+      halvik::Runlineups(n, lineups, 1, [&](int, const std::int32_t *order) {
+        for (std::int32_t p = 0; p < n; ++p) drawn.push_back(order[p] + 1);
+      });
       EXPECT_EQ(drawn, literal) << n << " records, " << lineups << " lineups";
       EXPECT_EQ(halvik::Getrandom(), next) << n << " records, " << lineups << " lineups";
     }

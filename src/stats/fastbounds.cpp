@@ -1,7 +1,7 @@
 #include "stats/fastbounds.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace halvik {
 
@@ -30,24 +30,31 @@ void Setlogterms(Logterms &terms, std::int32_t maxdiff, std::int64_t fixedlimit)
   for (std::int32_t d = 0; d <= maxdiff; ++d) terms.Fixed[d] = std::llround(std::ldexp(terms.Real[d], shift));
 }
 
-double Down(double x) { return std::nextafter(x, -std::numeric_limits<double>::infinity()); }
-double Up(double x) { return std::nextafter(x, std::numeric_limits<double>::infinity()); }
-
-Interval Sumbounds(std::int64_t fixed, std::int64_t terms, int shift) {
-  if (terms <= 0) return {0.0, 0.0};
-  // The exact sum of the terms lies within terms/2 units of `fixed`: in
-  // half units, within (2 fixed - terms, 2 fixed + terms).
-  std::int64_t low = 2 * fixed - terms;
-  if (low < 0) low = 0;
-  const double exactlo = std::ldexp(Floorreal(low), -(shift + 1));
-  const double exacthi = std::ldexp(Ceilreal(2 * fixed + terms), -(shift + 1));
+Boundscale Scalefor(std::int64_t terms, int shift) {
   // Adding n non-negative terms rounds n-1 times: the floating sum is within
   // gamma(n-1) = (n-1)u / (1 - (n-1)u) of the exact one, relatively.
-  const double t = static_cast<double>(terms - 1) * Unitroundoff;
+  const double t = static_cast<double>(std::max<std::int64_t>(terms - 1, 0)) * Unitroundoff;
   const double gamma = Up(t / Down(1.0 - t));
-  double lo = Down(exactlo * Down(1.0 - gamma));
+  return {terms, std::ldexp(1.0, -(shift + 1)), Down(1.0 - gamma), Up(1.0 + gamma)};
+}
+
+Interval Sumbounds(std::int64_t fixed, const Boundscale &scale) {
+  const std::int64_t terms = scale.Terms;
+  if (terms <= 0) return {0.0, 0.0};
+  // The exact sum of the terms lies within terms/2 units of `fixed`: in
+  // half units, within (2 fixed - terms, 2 fixed + terms). Scaling by a
+  // power of two is exact.
+  std::int64_t low = 2 * fixed - terms;
+  if (low < 0) low = 0;
+  const double exactlo = Floorreal(low) * scale.Halfunit;
+  const double exacthi = Ceilreal(2 * fixed + terms) * scale.Halfunit;
+  double lo = Down(exactlo * scale.Shrink);
   if (lo < 0.0) lo = 0.0;
-  return {lo, Up(exacthi * Up(1.0 + gamma))};
+  return {lo, Up(exacthi * scale.Grow)};
+}
+
+Interval Sumbounds(std::int64_t fixed, std::int64_t terms, int shift) {
+  return Sumbounds(fixed, Scalefor(terms, shift));
 }
 
 }  // namespace halvik

@@ -29,9 +29,16 @@ struct Plan {
   std::array<double, Maxlocalities + 2> Weight, Pairs;  // Pairs as the estimators divide by
   std::array<std::int64_t, Maxlocalities + 2> Paircount;
   std::int32_t Betweenpairs;
+  // The bounds' scales for the log sums within each locality and between.
+  std::array<Boundscale, Maxlocalities + 2> Withinscale;
+  Boundscale Betweenscale;
   // A locality whose sums follow from the others' and the row totals, when
   // that is cheaper than adding its own pairs (a large locality); 0 if none.
   int Derived;
+  // Whether a lineup's records are sorted by locality before their pairs are
+  // gathered, so that every row is walked forwards: worth its cost only for
+  // a table too large for the second-level cache.
+  bool Grouped;
   std::int64_t Totaldiff, Totallog;
   std::int64_t Rowdiff[Maxseqs], Rowlog[Maxseqs];
   Observed Obs;
@@ -42,8 +49,8 @@ struct Plan {
 
 Plan Setup;
 
-// A lineup's records grouped by locality, ascending within each (a gather
-// then walks each row forwards), with each record's locality.
+// A lineup's records grouped by locality, ascending within each, with each
+// record's locality.
 struct Scratch {
   std::uint8_t Place[Maxseqs];
   std::int32_t Members[Maxseqs];
@@ -110,6 +117,8 @@ void Preparelocalities(const Localities &division, const Observed &observed) {
   p.Monotonekstar = observed.Kstart > 0.0 && std::isfinite(observed.Kstart);
   // Deriving the largest locality costs every pair of the rest, plus a row
   // total for each of their records.
+  for (int k = 1; k <= p.Count; ++k) p.Withinscale[k] = Scalefor(p.Paircount[k], Logs.Shift);
+  p.Betweenscale = Scalefor(p.Betweenpairs, Logs.Shift);
   const std::int64_t rest = p.N - (p.Start[largest + 1] - p.Start[largest]);
   p.Derived = p.Count > 1 && rest * (rest - 1) / 2 + rest < direct ? largest : 0;
 }
@@ -117,6 +126,7 @@ void Preparelocalities(const Localities &division, const Observed &observed) {
 void Prepare(const Localities &division, const Observed &observed) {
   if (!Difftablecurrent()) Builddifftable();
   Setup.N = Pop.Numseqs;
+  Setup.Grouped = Setup.N >= 512;
   Preparetotals();
   Preparelocalities(division, observed);
 }
@@ -124,16 +134,17 @@ void Prepare(const Localities &division, const Observed &observed) {
 void Group(const std::int32_t *order, Scratch &s) {
   const Plan &p = Setup;
   for (int k = 1; k <= p.Count; ++k) {
-    for (std::int32_t q = p.Start[k]; q < p.Start[k + 1]; ++q) s.Place[order[q - 1] - 1] = static_cast<std::uint8_t>(k);
+    for (std::int32_t q = p.Start[k]; q < p.Start[k + 1]; ++q) s.Place[order[q - 1]] = static_cast<std::uint8_t>(k);
     s.Fill[k] = p.Start[k] - 1;
   }
   for (std::int32_t x = 0; x < p.N; ++x) s.Members[s.Fill[s.Place[x]]++] = x;
 }
 
 // The sums of d and of the log images over the pairs within each locality.
-void Withinsums(const Scratch &s, std::int64_t *diff, std::int64_t *log) {
+void Withinsums(const std::int32_t *order, const Scratch &s, std::int64_t *diff, std::int64_t *log) {
   const Plan &p = Setup;
-  auto members = [&](int k) { return s.Members + p.Start[k] - 1; };
+  const std::int32_t *lineup = p.Grouped ? s.Members : order;
+  auto members = [&](int k) { return lineup + p.Start[k] - 1; };
   auto size = [&](int k) { return p.Start[k + 1] - p.Start[k]; };
   const Pairtable table{Diffs.Cells, p.N, Logs.Fixed};
   Pairsums sums[Maxlocalities + 2]{};
@@ -176,8 +187,8 @@ double Literalwithinstar(const std::int32_t *order, std::int32_t first, std::int
   const std::int32_t n = Setup.N;
   double sum = 0.0;
   for (std::int32_t a = first; a <= last; ++a) {
-    const std::uint16_t *row = Diffs.Cells + (order[a - 1] - 1) * n;
-    for (std::int32_t b = a + 1; b <= last; ++b) sum += Logs.Real[row[order[b - 1] - 1]];
+    const std::uint16_t *row = Diffs.Cells + order[a - 1] * n;
+    for (std::int32_t b = a + 1; b <= last; ++b) sum += Logs.Real[row[order[b - 1]]];
   }
   const std::int32_t m = last - first + 1;
   return sum / (static_cast<double>(m * (m - 1)) / 2.0);
@@ -190,9 +201,9 @@ double Literalbetweenstar(const std::int32_t *order) {
   for (int i = 1; i <= p.Count; ++i)
     for (int j = i + 1; j <= p.Count; ++j)
       for (std::int32_t x = p.Start[i]; x <= p.Start[i + 1] - 1; ++x) {
-        const std::uint16_t *row = Diffs.Cells + (order[x - 1] - 1) * p.N;
+        const std::uint16_t *row = Diffs.Cells + order[x - 1] * p.N;
         for (std::int32_t y = p.Start[j]; y <= p.Start[j + 1] - 1; ++y) {
-          sum += Logs.Real[row[order[y - 1] - 1]];
+          sum += Logs.Real[row[order[y - 1]]];
           ++pairs;
         }
       }
@@ -225,7 +236,7 @@ void Countstarred(const std::int32_t *order, const std::int64_t *log, Tally &t) 
   double kslo = 0.0, kshi = 0.0;
   std::int64_t within = 0;
   for (int k = 1; k <= p.Count; ++k) {
-    const Interval sum = Sumbounds(log[k], p.Paircount[k], Logs.Shift);
+    const Interval sum = Sumbounds(log[k], p.Withinscale[k]);
     kslo = kslo + sum.Lo / p.Pairs[k] * p.Weight[k];
     kshi = kshi + sum.Hi / p.Pairs[k] * p.Weight[k];
     within += log[k];
@@ -236,7 +247,7 @@ void Countstarred(const std::int32_t *order, const std::int64_t *log, Tally &t) 
   Verdict fstar = Verdict::Notcounted;
   double fblo = 0.0, fbhi = 0.0;
   if (p.Betweenpairs > 0) {
-    const Interval sum = Sumbounds(p.Totallog - within, p.Betweenpairs, Logs.Shift);
+    const Interval sum = Sumbounds(p.Totallog - within, p.Betweenscale);
     fblo = sum.Lo / static_cast<double>(p.Betweenpairs);
     fbhi = sum.Hi / static_cast<double>(p.Betweenpairs);
     fstar = Verdict::Unsure;
@@ -260,9 +271,9 @@ void Countstarred(const std::int32_t *order, const std::int64_t *log, Tally &t) 
 }
 
 void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
-  Group(order, s);
+  if (Setup.Grouped) Group(order, s);
   std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
-  Withinsums(s, diff, log);
+  Withinsums(order, s, diff, log);
   Countplain(diff, t);
   Countstarred(order, log, t);
 }

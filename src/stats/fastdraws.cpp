@@ -29,8 +29,8 @@ struct Drawstate {
   // block whose outputs are being used; Next is the next output's position.
   alignas(64) std::uint32_t Previous[Words];
   alignas(64) std::uint32_t Current[Words];
-  // Each output of Current as the draw of Rnd(1, N) it makes: 1 + output
-  // mod N, or 0 for an output Rnd rejects (it then draws again).
+  // Each output of Current as the draw of Rnd(1, N) it makes, less one:
+  // output mod N, or N for an output Rnd rejects (it then draws again).
   alignas(64) std::uint16_t Values[Words];
   int Next;
   std::int64_t Blocks;  // blocks twisted after the first
@@ -38,7 +38,7 @@ struct Drawstate {
   std::uint32_t Highest;  // the largest output Rnd(1, N) takes
   bool Wide;              // the processor has AVX2
   // The records placed in the lineup being drawn carry its stamp, and so
-  // does 0, the value of a rejected output: a fresh stamp clears the table.
+  // does N, the value of a rejected output: a fresh stamp clears the table.
   std::uint32_t Stamp;
   std::uint32_t Placed[Maxseqs + 1];
   std::mt19937 Saved;  // the generator as Startdraws found it
@@ -78,7 +78,7 @@ std::uint32_t Untemper(std::uint32_t y) {
     auto rest = static_cast<std::int32_t>(r - static_cast<std::uint32_t>(quotient) * static_cast<std::uint32_t>(n));
     rest += rest < 0 ? n : 0;
     rest -= rest >= n ? n : 0;
-    values[i] = static_cast<std::uint16_t>(r > highest ? 0 : 1 + rest);
+    values[i] = static_cast<std::uint16_t>(r > highest ? n : rest);
   }
 }
 
@@ -144,12 +144,12 @@ void Startdraws(std::int32_t n) {
 void Drawlineup(std::int32_t *order) {
   Drawstate &d = Draws;
   if (d.N < 2) {
-    std::fill(order, order + d.N, 1);
+    std::fill(order, order + d.N, 0);
     return;
   }
   const std::uint32_t stamp = ++d.Stamp;
   std::uint32_t *placed = d.Placed;
-  placed[0] = stamp;
+  placed[d.N] = stamp;
   const std::int32_t n = d.N;
   std::int32_t i = 0;
   int next = d.Next;

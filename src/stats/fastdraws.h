@@ -9,8 +9,8 @@ namespace halvik {
 // Takes over the random source for lineups of records 1..n.
 void Startdraws(std::int32_t n);
 
-// The next lineup into order[0..n-1] (order[p-1] is the record at position
-// p): position i takes the first draw of Rnd(1, n) not placed before.
+// The next lineup into order[0..n-1]: order[p-1] + 1 is the record at
+// position p. Position i takes the first draw of Rnd(1, n) not placed before.
 void Drawlineup(std::int32_t *order);
 
 // Hands the random source back exactly where the literal shuffle would have

@@ -6,7 +6,8 @@
 namespace halvik {
 
 // Draws `lineups` lineups of 1..n on the calling thread, in order, and hands
-// each to use(worker, order) on one of `workers` threads (worker 0 to
+// each to use(worker, order), order[p-1] + 1 being the record at position p
+// (see Drawlineup), on one of `workers` threads (worker 0 to
 // workers-1); the calling thread is the last of them and evaluates whenever
 // it is ahead. With one worker, or if no thread can be started, everything
 // runs on the calling thread. A lineup's evaluation must not depend on which
