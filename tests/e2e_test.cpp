@@ -5,12 +5,17 @@
 //   stdin      the keyboard input
 //   stdout     the expected console output
 //   status     the expected exit status (0 when absent)
+//   stderr     the expected report on standard error (optional)
 //   input/     files placed in the working folder before the run (optional)
 //   results/   every file the run must leave there besides the inputs (optional)
 //   seed       fixes the random source (optional)
 //   setup      a shell script run in the working folder before the run; the
 //              files it makes count as inputs (optional)
-// A run that ends with status 42 must also say why on standard error.
+//   run        the shell line that runs the program, for a console or a
+//              keyboard that is broken on purpose (optional; by default
+//              $HALVIK < "$STDIN" > "$STDOUT" 2> "$STDERR")
+// A run that ends with status 42 must also say why on standard error, and no
+// run may change its inputs.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -18,10 +23,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,18 +51,18 @@ std::vector<std::string> Casenames() {
   return names;
 }
 
-std::set<std::string> Filesunder(const fs::path &root) {
-  std::set<std::string> names;
-  if (!fs::exists(root)) return names;
+// The regular files under a folder, by relative name, with their contents.
+std::map<std::string, std::string> Filesunder(const fs::path &root) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
   for (const auto &entry : fs::recursive_directory_iterator(root))
-    if (entry.is_regular_file()) names.insert(fs::relative(entry.path(), root).string());
-  return names;
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = Slurp(entry.path());
+  return files;
 }
 
-std::string Quote(const std::string &text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+std::string Firstline(const fs::path &path) {
+  const std::string text = Slurp(path);
+  return text.substr(0, text.find_first_of("\r\n"));
 }
 
 class Transcript : public ::testing::TestWithParam<std::string> {};
@@ -65,52 +71,60 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Transcript);
 TEST_P(Transcript, MatchesByteForByte) {
   const fs::path casedir = fs::path(HALVIK_E2E_DIR) / GetParam();
   const fs::path work = fs::temp_directory_path() / ("halvik-e2e-" + GetParam() + "-" + std::to_string(::getpid()));
-  fs::remove_all(work);
-  fs::create_directories(work / "run");
   const fs::path run = work / "run";
+  fs::remove_all(work);
+  fs::create_directories(run);
   if (fs::exists(casedir / "input")) fs::copy(casedir / "input", run, fs::copy_options::recursive);
+  const std::string enter = "cd '" + run.string() + "' && ";
   if (fs::exists(casedir / "setup")) {
-    ASSERT_EQ(std::system(("cd " + Quote(run) + " && bash " + Quote(casedir / "setup")).c_str()), 0);
+    ASSERT_EQ(std::system((enter + "bash '" + (casedir / "setup").string() + "'").c_str()), 0);
   }
-  const std::set<std::string> inputs = Filesunder(run);
+  const auto inputs = Filesunder(run);
 
   std::string binary = HALVIK_BINARY;
-  if (fs::exists(casedir / "seed")) {
-    std::string seed = Slurp(casedir / "seed");
-    binary = std::string(HALVIK_SEEDED_BINARY) + " " + seed.substr(0, seed.find_first_of("\r\n"));
-  }
-  const std::string command = "cd " + Quote(run) + " && " + binary + " < " + Quote(casedir / "stdin") + " > " +
-                              Quote(work / "stdout") + " 2> " + Quote(work / "stderr");
-  const int raw = std::system(command.c_str());
+  if (fs::exists(casedir / "seed")) binary = std::string(HALVIK_SEEDED_BINARY) + " " + Firstline(casedir / "seed");
+  ::setenv("HALVIK", binary.c_str(), 1);
+  ::setenv("STDIN", (casedir / "stdin").c_str(), 1);
+  ::setenv("STDOUT", (work / "stdout").c_str(), 1);
+  ::setenv("STDERR", (work / "stderr").c_str(), 1);
+  // The program must guard itself against these signals: it gets them as a
+  // user's shell leaves them, not as an earlier test may have set them.
+  std::signal(SIGPIPE, SIG_DFL);
+  std::signal(SIGXFSZ, SIG_DFL);
+  const std::string line = fs::exists(casedir / "run") ? Firstline(casedir / "run")
+                                                        : "$HALVIK < \"$STDIN\" > \"$STDOUT\" 2> \"$STDERR\"";
+  const int raw = std::system((enter + line).c_str());
   ASSERT_TRUE(WIFEXITED(raw)) << "the program did not exit normally";
   const int status = WEXITSTATUS(raw);
 
   const int expectedstatus = fs::exists(casedir / "status") ? std::stoi(Slurp(casedir / "status")) : 0;
-  EXPECT_EQ(status, expectedstatus) << "standard error: " << Slurp(work / "stderr");
+  const std::string err = Slurp(work / "stderr");
+  EXPECT_EQ(status, expectedstatus) << "standard error: " << err;
   if (status == 42) {
-    EXPECT_FALSE(Slurp(work / "stderr").empty()) << "status 42 without a report";
+    EXPECT_FALSE(err.empty()) << "status 42 without a report";
+  }
+  if (fs::exists(casedir / "stderr")) {
+    EXPECT_EQ(err, Slurp(casedir / "stderr"));
   }
   EXPECT_EQ(Slurp(work / "stdout"), Slurp(casedir / "stdout")) << "console differs";
 
-  std::set<std::string> produced;
-  for (const auto &name : Filesunder(run))
-    if (!inputs.count(name)) produced.insert(name);
-  const std::set<std::string> expected = Filesunder(casedir / "results");
-  EXPECT_EQ(produced, expected) << "the set of files written differs";
-  for (const auto &name : expected) {
-    if (produced.count(name)) {
-      EXPECT_EQ(Slurp(run / name), Slurp(casedir / "results" / name)) << "results file " << name << " differs";
-    }
+  std::map<std::string, std::string> produced;
+  for (const auto &[name, text] : Filesunder(run)) {
+    const auto input = inputs.find(name);
+    if (input == inputs.end())
+      produced[name] = text;
+    else
+      EXPECT_EQ(text, input->second) << "the run changed its input " << name;
   }
+  EXPECT_EQ(produced, Filesunder(casedir / "results"));
   if (!HasFailure()) fs::remove_all(work);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(Casenames()),
-                         [](const auto &info) {
-                           std::string name = info.param;
-                           for (char &c : name)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(Casenames()), [](const auto &info) {
+  std::string name = info.param;
+  for (char &c : name)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+});
 
 }  // namespace
