@@ -15,6 +15,7 @@
 
 #include "population/store.h"
 #include "stats/fastbounds.h"
+#include "stats/fastdraws.h"
 #include "stats/fastlineups.h"
 #include "stats/random.h"
 #include "stats/subdivision.h"
@@ -317,6 +318,28 @@ TEST(Runlineups, SameDrawsAsScanningEarlierPositions) {
       });
       EXPECT_EQ(drawn, literal) << n << " records, " << lineups << " lineups";
       EXPECT_EQ(halvik::Getrandom(), next) << n << " records, " << lineups << " lineups";
+    }
+  }
+}
+
+// Every width of vectors the processor has makes the same draws.
+TEST(Startdraws, SameDrawsWithEveryVectorWidth) {
+  for (std::int32_t n : {3, 200, 1000}) {
+    std::vector<std::int32_t> expected;
+    std::uint32_t next = 0;
+    for (int vectors : {128, 256, 512}) {
+      halvik::Seedrandom(static_cast<std::uint32_t>(n));
+      std::vector<std::int32_t> drawn(static_cast<std::size_t>(5 * n));
+      halvik::Startdraws(n, vectors);
+      for (int lineup = 0; lineup < 5; ++lineup) halvik::Drawlineup(drawn.data() + lineup * n);
+      halvik::Stopdraws();
+      if (vectors == 128) {
+        expected = drawn;
+        next = halvik::Getrandom();
+        continue;
+      }
+      EXPECT_EQ(drawn, expected) << n << " records, " << vectors << "-bit vectors";
+      EXPECT_EQ(halvik::Getrandom(), next);
     }
   }
 }

@@ -34,9 +34,9 @@ struct Drawstate {
   alignas(64) std::uint16_t Values[Words];
   int Next;
   std::int64_t Blocks;  // blocks twisted after the first
-  double Inverse;       // 1 / N rounded
+  std::uint32_t Magic;    // floor(2^32 / N)
   std::uint32_t Highest;  // the largest output Rnd(1, N) takes
-  bool Wide;              // the processor has AVX2
+  int Vectors;            // the widest vectors of the processor: 512, 256 or 128 bits
   // The records placed in the lineup being drawn carry its stamp, and so
   // does N, the value of a rejected output: a fresh stamp clears the table.
   std::uint32_t Stamp;
@@ -62,22 +62,20 @@ std::uint32_t Untemper(std::uint32_t y) {
 }
 
 // The draws of one block of words. The quotient of an output r < 2^32 by N
-// is taken from r * (1/N) in doubles: that product is within 2^-21 of r/N,
-// so its whole part is the quotient or one off, and the remainder, exact in
-// 32 bits, is brought into 0..N-1 by one correction.
+// is taken as r * floor(2^32 / N) / 2^32, rounded down: less than r/N by
+// less than r/2^32 < 1, so it is the quotient or one below, and one
+// correction brings the remainder into 0..N-1.
 [[gnu::always_inline]] inline void Reduce(const std::uint32_t *__restrict words, std::uint16_t *__restrict values,
-                                          std::int32_t n, double inverse, std::uint32_t highest) {
+                                          std::uint32_t n, std::uint32_t magic, std::uint32_t highest) {
   for (int i = 0; i < Words; ++i) {
     std::uint32_t r = words[i];
     r ^= r >> 11;
     r ^= r << 7 & 0x9d2c5680u;
     r ^= r << 15 & 0xefc60000u;
     r ^= r >> 18;
-    const double real = static_cast<double>(static_cast<std::int32_t>(r ^ 0x80000000u)) + 2147483648.0;
-    const auto quotient = static_cast<std::int32_t>(real * inverse);
-    auto rest = static_cast<std::int32_t>(r - static_cast<std::uint32_t>(quotient) * static_cast<std::uint32_t>(n));
-    rest += rest < 0 ? n : 0;
-    rest -= rest >= n ? n : 0;
+    const auto quotient = static_cast<std::uint32_t>(static_cast<std::uint64_t>(r) * magic >> 32);
+    std::uint32_t rest = r - quotient * n;
+    rest -= rest >= n ? n : 0u;
     values[i] = static_cast<std::uint16_t>(r > highest ? n : rest);
   }
 }
@@ -88,24 +86,37 @@ std::uint32_t Untemper(std::uint32_t y) {
   w[Words - 1] = Mix(w[Words - 1], w[0], w[Gap - 1]);
 }
 
-void Fillplain(std::uint32_t *words, std::uint16_t *values, std::int32_t n, double inverse, std::uint32_t highest,
-               bool twist) {
+// The same loops for the processor's widest vectors.
+[[gnu::always_inline]] inline void Fillwith(std::uint32_t *words, std::uint16_t *values, std::uint32_t n,
+                                            std::uint32_t magic, std::uint32_t highest, bool twist) {
   if (twist) Twist(words);
-  Reduce(words, values, n, inverse, highest);
+  Reduce(words, values, n, magic, highest);
 }
 
-[[gnu::target("avx2")]] void Fillavx2(std::uint32_t *words, std::uint16_t *values, std::int32_t n, double inverse,
-                                      std::uint32_t highest, bool twist) {
-  if (twist) Twist(words);
-  Reduce(words, values, n, inverse, highest);
+void Fillplain(std::uint32_t *w, std::uint16_t *v, std::uint32_t n, std::uint32_t m, std::uint32_t h, bool t) {
+  Fillwith(w, v, n, m, h, t);
+}
+
+[[gnu::target("avx2")]] void Fillavx2(std::uint32_t *w, std::uint16_t *v, std::uint32_t n, std::uint32_t m,
+                                      std::uint32_t h, bool t) {
+  Fillwith(w, v, n, m, h, t);
+}
+
+[[gnu::target("avx512f,avx512vl,avx512bw,avx512dq")]] void Fillavx512(std::uint32_t *w, std::uint16_t *v,
+                                                                     std::uint32_t n, std::uint32_t m,
+                                                                     std::uint32_t h, bool t) {
+  Fillwith(w, v, n, m, h, t);
 }
 
 void Fill(bool twist) {
   Drawstate &d = Draws;
-  if (d.Wide)
-    Fillavx2(d.Current, d.Values, d.N, d.Inverse, d.Highest, twist);
+  const auto n = static_cast<std::uint32_t>(d.N);
+  if (d.Vectors == 512)
+    Fillavx512(d.Current, d.Values, n, d.Magic, d.Highest, twist);
+  else if (d.Vectors == 256)
+    Fillavx2(d.Current, d.Values, n, d.Magic, d.Highest, twist);
   else
-    Fillplain(d.Current, d.Values, d.N, d.Inverse, d.Highest, twist);
+    Fillplain(d.Current, d.Values, n, d.Magic, d.Highest, twist);
 }
 
 void Refill() {
@@ -118,14 +129,19 @@ void Refill() {
 
 }  // namespace
 
-void Startdraws(std::int32_t n) {
+void Startdraws(std::int32_t n, int vectors) {
   Drawstate &d = Draws;
   d.N = n;
-  d.Inverse = 1.0 / static_cast<double>(n);
   const std::uint64_t span = std::uint64_t{1} << 32;
-  d.Highest = static_cast<std::uint32_t>(span - span % static_cast<std::uint64_t>(n) - 1);
+  d.Magic = n < 2 ? 0 : static_cast<std::uint32_t>(span / static_cast<std::uint64_t>(n));
+  d.Highest = n < 2 ? 0 : static_cast<std::uint32_t>(span - span % static_cast<std::uint64_t>(n) - 1);
   __builtin_cpu_init();
-  d.Wide = __builtin_cpu_supports("avx2");
+  d.Vectors = 128;
+  if (__builtin_cpu_supports("avx2")) d.Vectors = 256;
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512dq"))
+    d.Vectors = 512;
+  if (vectors > 0) d.Vectors = std::min(d.Vectors, vectors);
   d.Stamp = 0;
   std::fill(d.Placed, d.Placed + n + 1, 0u);
   d.Next = Words;

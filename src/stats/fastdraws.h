@@ -6,8 +6,10 @@
 
 namespace halvik {
 
-// Takes over the random source for lineups of records 1..n.
-void Startdraws(std::int32_t n);
+// Takes over the random source for lineups of records 1..n, with the
+// processor's widest vectors, or none wider than `vectors` bits (128, 256 or
+// 512) if that is given.
+void Startdraws(std::int32_t n, int vectors = 0);
 
 // The next lineup into order[0..n-1]: order[p-1] + 1 is the record at
 // position p. Position i takes the first draw of Rnd(1, n) not placed before.
