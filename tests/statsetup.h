@@ -1,48 +1,39 @@
-// Shared set-up for the statistics tests: a population built from rows of
-// nucleotide letters, and a console, keyboard and results file in memory.
+// Shared set-up for the in-process tests: a population built from rows of
+// nucleotide letters, a sequence file on disk, and a console, keyboard and
+// results file in memory.
 #pragma once
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "driver/globals.h"
-#include "driver/textout.h"
 #include "population/store.h"
 #include "stats/permutation.h"
 
 namespace statsetup {
 
-inline halvik::Nucleotidecode Code(char c) {
-  const std::string_view letters = "AGCTN-";
-  return static_cast<halvik::Nucleotidecode>(letters.find(c));
-}
-
-// Record i holds the i-th row: a label and its letters at the segregating
-// sites, all rows the same length. Nothing checks that the sites segregate.
-inline void Setpopulation(const std::vector<std::pair<std::string, std::string>> &rows, std::int32_t length) {
+// Record i, labelled si, holds the i-th row of letters at the segregating
+// sites; all rows the same length. Nothing checks that the sites segregate.
+inline void Setsequences(const std::vector<std::string> &rows, std::int32_t length) {
   halvik::Pop.Numseqs = static_cast<std::int32_t>(rows.size());
-  halvik::Pop.Numsegsites = static_cast<std::int32_t>(rows.front().second.size());
+  halvik::Pop.Numsegsites = static_cast<std::int32_t>(rows.front().size());
   halvik::Pop.Seqlength = length;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     halvik::Sequencerecord &record = halvik::Pop.Seqs[i + 1];
-    record.Otu = rows[i].first;
+    record.Otu = std::to_string(i + 1);
+    record.Otu.insert(record.Otu.begin(), 's');  // "s" + ... trips a false -Wrestrict in g++ 12
     record.Length = length;
-    for (std::size_t p = 0; p < rows[i].second.size(); ++p)
-      halvik::Setcode(record.Sites, static_cast<int>(p + 1), Code(rows[i].second[p]));
+    for (std::size_t p = 0; p < rows[i].size(); ++p)
+      halvik::Setcode(record.Sites, static_cast<int>(p + 1),
+                      static_cast<halvik::Nucleotidecode>(std::string_view("AGCTN-").find(rows[i][p])));
   }
-}
-
-// Rows labelled s1, s2, ... in order.
-inline void Setsequences(const std::vector<std::string> &codes, std::int32_t length) {
-  std::vector<std::pair<std::string, std::string>> rows;
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    std::string label = "s";
-    label += std::to_string(i + 1);
-    rows.emplace_back(label, codes[i]);
-  }
-  Setpopulation(rows, length);
 }
 
 // A division into localities starting at the given sequence numbers, the
@@ -77,12 +68,22 @@ struct Captured {
     halvik::Keyboard = halvik::Keyboardsource{};
     halvik::Keyboard.fd = -1;
   }
-  void Flush() {
+  // Everything written so far, pending text included.
+  const std::string &Text() {
     halvik::Deliver(halvik::Console);
     halvik::Deliver(halvik::Outfile);
+    return console;
   }
-  // What is left of the keyboard input.
-  static std::string Unread() { return halvik::Keyboard.buffer.substr(halvik::Keyboard.position); }
+  // Writes the sequence file (one per test process, removed at its end) and
+  // names it in Filename.
+  static void Usefile(const std::string &content) {
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("halvik-test-" + std::to_string(::getpid()))).string();
+    static const int removal = std::atexit([] { std::remove(path.c_str()); });
+    (void)removal;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    halvik::Filename = path;
+  }
 };
 
 }  // namespace statsetup

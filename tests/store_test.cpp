@@ -1,4 +1,4 @@
-// The packed code arrays and Stringfromint.
+// The packed code arrays, their comparison, and Stringfromint.
 #include "population/store.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <random>
-#include <vector>
+
+#include "population/compare.h"
 
 namespace halvik {
 namespace {
@@ -17,6 +18,8 @@ int Streambit(const Packedcodes<Positions> &a, unsigned b) {
   return a.Bytes[b / 8] >> (7 - b % 8) & 1;
 }
 
+// Each code written at the position reads back, and the write changes its own
+// three bits of the stream and nothing else.
 template <int Positions>
 void Checkwrite(int position) {
   auto array = std::make_unique<Packedcodes<Positions>>();
@@ -28,55 +31,43 @@ void Checkwrite(int position) {
     EXPECT_EQ(Getcode(*array, position), code) << "position " << position;
     const unsigned first = 3u * static_cast<unsigned>(position - 1);
     for (unsigned b = 0; b < 8u * sizeof array->Bytes; ++b) {
-      if (b >= first && b < first + 3)
-        EXPECT_EQ(Streambit(*array, b), code >> (2 - (b - first)) & 1) << "code bit " << b - first;
-      else
-        ASSERT_EQ(Streambit(*array, b), Streambit(before, b)) << "write at " << position << " changed bit " << b;
+      const int expected = b >= first && b < first + 3 ? code >> (2 - (b - first)) & 1 : Streambit(before, b);
+      ASSERT_EQ(Streambit(*array, b), expected) << "write at " << position << " bit " << b;
     }
   }
 }
 
-TEST(Packedcodes, Sitearraytakeseverycodeatitsedgesandstraddles) {
+TEST(Packedcodes, Everycodeatthefirstlastandstraddlingpositions) {
   for (int position : {1, 2, 3, 6, 8, 9, 9999, 10000}) Checkwrite<Maxsegsites>(position);
-}
-
-TEST(Packedcodes, Fullarraytakeseverycodeatitsfirstandlastposition) {
   for (int position : {1, 3, 6, 99999, 100000}) Checkwrite<Maxlength>(position);
   EXPECT_EQ(sizeof(Fullarray), 37500u);
   EXPECT_EQ(sizeof(Sitearray), 3750u);
 }
 
-TEST(Packedcodes, Codesstraddlingtwobytessplitmostsignificantbitfirst) {
-  Sitearray a{};
-  Setcode(a, 3, 5);  // 101: the last two bits of byte 0, the first of byte 1
-  EXPECT_EQ(a.Bytes[0], 0b00000010);
-  EXPECT_EQ(a.Bytes[1], 0b10000000);
-  Setcode(a, 6, 3);  // 011: the last bit of byte 1, the first two of byte 2
-  EXPECT_EQ(a.Bytes[1], 0b10000000);
-  EXPECT_EQ(a.Bytes[2], 0b11000000);
-  Setcode(a, 4, 0);
-  EXPECT_EQ(Getcode(a, 3), 5);
-  EXPECT_EQ(Getcode(a, 6), 3);
+// Every count up to the full record against a position-by-position count, on
+// codes that differ in one, two or three of their bits.
+TEST(Comparison, Agreeswithapositionbypositioncountateverylength) {
+  std::mt19937 generator(11);
+  for (int p = 1; p <= Maxsegsites; ++p) {
+    Setcode(Pop.Seqs[1].Sites, p, static_cast<Nucleotidecode>(generator() % 6));
+    Setcode(Pop.Seqs[2].Sites, p, static_cast<Nucleotidecode>(generator() % 6));
+  }
+  std::int32_t expected = 0;
+  for (int count = 0; count <= Maxsegsites; ++count) {
+    if (count > 0 && Getcode(Pop.Seqs[1].Sites, count) != Getcode(Pop.Seqs[2].Sites, count)) ++expected;
+    if (count < 40 || count % 997 == 0 || count == Maxsegsites) {
+      ASSERT_EQ(Sitesdiff(Pop.Seqs[1], Pop.Seqs[2], count, 1), expected) << count;
+      ASSERT_EQ(Sitesdiff(Pop.Seqs[2], Pop.Seqs[1], count, 1), expected) << count;
+    }
+  }
+  EXPECT_EQ(Sitesdiff(Pop.Seqs[1], Pop.Seqs[2], -3, 1), 0.0);
+  EXPECT_EQ(Sitesdiffpernuc(Pop.Seqs[1], Pop.Seqs[2], 12, 600), Sitesdiff(Pop.Seqs[1], Pop.Seqs[2], 12, 1) / 600);
 }
-
-TEST(Packedcodes, Asequenceofwritesreadsbackasawhole) {
-  auto a = std::make_unique<Fullarray>();
-  std::mt19937 random(7);
-  std::vector<Nucleotidecode> codes(Maxlength + 1);
-  for (int p = 1; p <= Maxlength; ++p) Setcode(*a, p, codes[static_cast<std::size_t>(p)] = random() % 6);
-  for (int p = Maxlength; p >= 1; --p) ASSERT_EQ(Getcode(*a, p), codes[static_cast<std::size_t>(p)]) << p;
-}
-
-struct Numbercase {
-  std::int32_t n;
-  const char *text;
-};
 
 TEST(Stringfromint, Padswithzerostofivedigitsandneverclipsmore) {
-  for (const Numbercase &c : {Numbercase{0, "00000"}, {7, "00007"}, {42, "00042"}, {254, "00254"},
-                              {1000, "01000"}, {10000, "10000"}, {54321, "54321"}, {99999, "99999"},
-                              {100000, "100000"}, {2147483647, "2147483647"}})
-    EXPECT_EQ(Stringfromint(c.n), c.text);
+  for (const auto &[n, text] : {std::pair<std::int32_t, const char *>{0, "00000"}, {42, "00042"}, {1000, "01000"},
+                                {99999, "99999"}, {100000, "100000"}, {2147483647, "2147483647"}})
+    EXPECT_EQ(Stringfromint(n), text);
 }
 
 }  // namespace

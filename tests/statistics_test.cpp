@@ -1,0 +1,159 @@
+// The estimators over ranges of sequences and the statistics of a division.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "statsetup.h"
+#include "stats/estimators.h"
+#include "stats/subdivision.h"
+
+namespace halvik {
+namespace {
+
+using statsetup::Captured;
+
+struct Range {
+  std::vector<std::string> codes;
+  std::int32_t length;
+  double kj, kjstar, piij;
+};
+
+class Withinrange : public ::testing::TestWithParam<Range> {};
+
+TEST_P(Withinrange, Meansoverallpairswriteonlywhenechoing) {
+  const Range &c = GetParam();
+  Captured out;
+  statsetup::Setsequences(c.codes, c.length);
+  const auto n = static_cast<std::int32_t>(c.codes.size());
+  const Lineup lineup = Identitylineup(n);
+  for (const bool echo : {false, true}) {
+    EXPECT_EQ(Kj(1, n, lineup, echo), c.kj);
+    EXPECT_EQ(Kjstar(1, n, lineup, echo), c.kjstar);
+    EXPECT_DOUBLE_EQ(Piij(1, n, lineup, echo), c.piij);
+    EXPECT_EQ(out.Text().empty() && out.results.empty(), !echo);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, Withinrange,
+    ::testing::Values(Range{{"AGCT", "GGTT"}, 10, 2.0, std::log(3.0), 0.2}, Range{{"AG", "AG", "AG"}, 10, 0, 0, 0},
+                      // Differences 1, 2 and 3 for the pairs (1,2), (1,3), (2,3).
+                      Range{{"AAA", "GAA", "ACC"}, 60, 2.0, (std::log(2.0) + std::log(3.0) + std::log(4.0)) / 3.0,
+                            0.1 / 3.0},
+                      // Every pair one site apart: Piij is 1/L.
+                      Range{{"AA", "GA", "CA", "TA"}, 600, 1.0, std::log(2.0), 1.0 / 600.0},
+                      Range{{"-", "N", "A"}, 512, 1.0, std::log(2.0), 1.0 / 512.0}));
+
+TEST(Withinrange, Threesequencestarredvalueshowssixdecimals) {
+  Captured out;
+  statsetup::Setsequences({"AAA", "GAA", "ACC"}, 60);
+  Kjstar(1, 3, Identitylineup(3), true);
+  EXPECT_EQ(out.Text(), "K*(s1 to s3):  1.059351\n");
+  EXPECT_EQ(out.results, "K*(s1 to s3):  \t1.059351\n");
+}
+
+TEST(Betweenlocalities, Sumsinlocalitythenpositionorder) {
+  statsetup::Setsequences({"AAA", "GAA", "GCA", "TTT", "CCC", "-AA"}, 30);
+  const Localities division = statsetup::Division({1, 3, 5}, 6);
+  // Pairs (1,3) (1,4) (2,3) (2,4) (1,5) (1,6) (2,5) (2,6) (3,5) (3,6) (4,5) (4,6).
+  double sum = 0.0, logsum = 0.0;
+  for (double d : {2, 3, 1, 3, 3, 1, 3, 1, 2, 2, 3, 3}) {
+    sum += d;
+    logsum += std::log(1.0 + d);
+  }
+  EXPECT_EQ(Fbetween(division.Start, division.Count, Identitylineup(6)), sum / 12.0);
+  EXPECT_EQ(Fbetweenstar(division.Start, division.Count, Identitylineup(6)), logsum / 12.0);
+}
+
+// The results-file copy of console lines: a tab before each value.
+std::string Tabbed(const std::string &console) {
+  std::string file;
+  for (std::size_t at = 0, end; (end = console.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = console.substr(at, end - at);
+    const std::size_t value = line.rfind(' ') + 1;
+    file += line.empty() ? "\n" : line.substr(0, value) + "\t" + line.substr(value) + "\n";
+  }
+  return file;
+}
+
+// Sites: A A A, G A A, C G G, C T G; localities 1-2 and 3-4.
+TEST(Subdivisionstatistics, Foursequenceexamplegivesalltwelvevaluesandlines) {
+  Captured out;
+  statsetup::Setsequences({"AAA", "GAA", "CGG", "CTG"}, 600);
+  const Subdivision s = Subdivisionstats(statsetup::Division({1, 3}, 4));
+  const double ln2 = std::log(2.0), ln4 = std::log(4.0);
+  EXPECT_EQ(s.Ks, 1.0);
+  EXPECT_EQ(s.Kt, 14.0 / 6.0);
+  EXPECT_EQ(s.Kst, 1.0 - 1.0 / (14.0 / 6.0));
+  EXPECT_EQ(s.Fs, 1.0);
+  EXPECT_EQ(s.Ft, 3.0);
+  EXPECT_EQ(s.Fst, 1.0 - 1.0 / 3.0);
+  EXPECT_EQ(s.Kstars, ln2 * 0.5 + ln2 * 0.5);
+  EXPECT_EQ(s.Kstart, (ln2 + ln4 + ln4 + ln4 + ln4 + ln2) / 6.0);
+  EXPECT_EQ(s.Kstarst, 1.0 - s.Kstars / s.Kstart);
+  EXPECT_EQ(s.Fstars, s.Kstars);
+  EXPECT_EQ(s.Fstarb, (ln4 + ln4 + ln4 + ln4) / 4.0);
+  EXPECT_EQ(s.Fstarsb, 1.0 - s.Fstars / s.Fstarb);
+  const std::string lines =
+      "(s1 to s2)  Pi i,j:  0.001667\n(s3 to s4)  Pi i,j:  0.001667\n(s1 to s4)  Pi i,j:  0.003889\n"
+      "K(s1 to s2):  1.000000\nK(s3 to s4):  1.000000\nK(s1 to s4):  2.333333\n"
+      "Ks:  1.00000\nKt:  2.33333\nKst: 0.571429\nFs:  1.00000\nFt:  3.00000\nFst: 0.666667\n"
+      "K*(s1 to s2):  0.693147\nK*(s3 to s4):  0.693147\nK*(s1 to s4):  1.155245\n"
+      "K*s:  0.69315\nK*t:  1.15525\nK*st: 0.400000\nF*s:  0.69315\nF*b:  1.38629\nF*sb: 0.500000\n\n";
+  EXPECT_EQ(out.Text(), lines);
+  EXPECT_EQ(out.results, Tabbed(lines));
+}
+
+TEST(Subdivisionstatistics, Onelocalitygiveszerokstandnanbetweenlocalities) {
+  Captured out;
+  statsetup::Setsequences({"AAC", "GAC", "GTC"}, 30);
+  const Subdivision s = Subdivisionstats(statsetup::Division({1}, 3));
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(s.Kst), 0u);  // +0, exactly
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(s.Kstarst), 0u);
+  EXPECT_TRUE(std::isnan(s.Ft) && std::isnan(s.Fst) && std::isnan(s.Fstarb) && std::isnan(s.Fstarsb));
+  EXPECT_NE(out.Text().find("Ks:  1.33333\nKt:  1.33333\nKst: 0.000000\nFs:  1.33333\nFt:    NaN\nFst:    NaN\n"),
+            std::string::npos);
+  EXPECT_NE(out.console.find("K*st: 0.000000\nF*s:  0.82830\nF*b:    NaN\nF*sb:    NaN\n\n"), std::string::npos);
+  EXPECT_NE(out.results.find("Ft:  \t  NaN\nFst: \t   NaN\n"), std::string::npos);
+  EXPECT_NE(out.results.find("F*b:  \t  NaN\nF*sb: \t   NaN\n\n"), std::string::npos);
+}
+
+std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+
+struct Rounding {
+  std::vector<std::string> codes;
+  std::int32_t second;  // the first sequence of the second locality
+  Rangeestimator estimator;
+};
+
+class Weightedsum : public ::testing::TestWithParam<Rounding> {};
+
+// Each weighted term is rounded before it is added; a fused multiply-add
+// would round once and give a different last bit on these samples.
+TEST_P(Weightedsum, Roundseachproductbeforeadding) {
+  const Rounding &c = GetParam();
+  Captured out;
+  const auto n = static_cast<std::int32_t>(c.codes.size());
+  statsetup::Setsequences(c.codes, 100);
+  const Localities division = statsetup::Division({1, c.second}, n);
+  const Lineup lineup = Identitylineup(n);
+  volatile double p1 = c.estimator(1, c.second - 1, lineup, false) * division.Weight[1];
+  const double second = c.estimator(c.second, n, lineup, false);
+  volatile double p2 = second * division.Weight[2];
+  const double separate = p1 + p2;
+  ASSERT_NE(Bits(separate), Bits(std::fma(second, division.Weight[2], p1))) << "the sample tells nothing apart";
+  EXPECT_EQ(Bits(Weightedwithin(c.estimator, division, lineup, false)), Bits(separate));
+  const Subdivision s = Subdivisionstats(division);
+  EXPECT_EQ(Bits(c.estimator == Kj ? s.Ks : s.Kstars), Bits(separate));
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, Weightedsum,
+                         ::testing::Values(Rounding{{"ACA", "AAA", "AAA", "AGG", "GCG", "CAC"}, 3, Kj},
+                                           Rounding{{"AAG", "CAG", "CCG", "ACA", "GAG"}, 4, Kjstar}));
+
+}  // namespace
+}  // namespace halvik
