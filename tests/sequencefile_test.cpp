@@ -1,0 +1,164 @@
+// The passes over the sequence file, in-process, where the transcripts under
+// tests/e2e/ do not reach: refusals at the length limit, the defensive
+// conversion, the record reader's bounds and the site search at every length.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "driver/failure.h"
+#include "population/segsites.h"
+#include "seqfile/codes.h"
+#include "seqfile/nextseq.h"
+#include "seqfile/reader.h"
+#include "seqfile/verify.h"
+#include "statsetup.h"
+
+namespace halvik {
+namespace {
+
+using statsetup::Captured;
+
+// False when the pass raised a fatal data error (Errormessage holds it).
+bool Completes(const std::function<void()> &pass) {
+  Errormessage.clear();
+  try {
+    pass();
+  } catch (const Fatalerror &) {
+    return false;
+  }
+  return true;
+}
+
+struct Refusal {
+  std::string content;
+  std::string message;  // after "Halvik ", before " in <file name>"
+};
+
+class Verification : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(Verification, Refuseswithitsmessage) {
+  Captured out;
+  Captured::Usefile(GetParam().content);
+  EXPECT_FALSE(Completes(Verifysequences));
+  const std::string message = "Halvik " + GetParam().message;
+  EXPECT_EQ(Errormessage, message.back() == '.' ? message : message + " in " + Filename);
+}
+
+const std::string Full(100000, 'A');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Verification,
+    ::testing::Values(Refusal{"s1 AC\tGT\n", "found an illegal character, \t, in sequence s1, base 00003"},
+                      Refusal{"s1 ACGT\n\ns2 ACGT\n", "found an illegal character, s, in sequence , base 00001"},
+                      Refusal{"s1 " + Full.substr(1) + "xA\n", "found an illegal character, x, in sequence s1, base 100000"},
+                      Refusal{"s1 " + Full + "x\n", "is set to handle up to 100000 nucleotides.\nSequence s1 has too many."}));
+
+// Reached only when the file changed after verification.
+TEST(Conversion, Everybytebutthesixcodesisrefusedandshownasitis) {
+  for (int byte = 0; byte < 256; ++byte) {
+    const char c = static_cast<char>(byte);
+    if (std::string_view("AGCTN-").find(c) != std::string_view::npos) continue;
+    ASSERT_FALSE(Completes([c] { Chartonucleotide(c); })) << byte;
+    ASSERT_EQ(Errormessage, "\nHalvik tried to convert an improper character:  " + std::string(1, c)) << byte;
+  }
+}
+
+// A line longer than the array, met by the reader: it fills the array to its
+// last position and no further, and the file is reported changed.
+TEST(Nextseq, Anoverlonglinestopsatthelastposition) {
+  struct Guarded {
+    Fullarray Codes{};
+    std::uint8_t Guard[64];
+  };
+  auto g = std::make_unique<Guarded>();
+  std::fill(std::begin(g->Guard), std::end(g->Guard), 0xA5);
+  Captured out;
+  Captured::Usefile("s " + std::string(Maxlength, 'T') + std::string(300000, 'A') + "\n");
+  Seqfile file;
+  Openseqfile(file, Filename);
+  EXPECT_FALSE(Completes([&] { Nextseq(file, g->Codes); }));
+  EXPECT_EQ(Errormessage, "\nHalvik found that " + Filename + " changed while it was being read.");
+  EXPECT_EQ(Getcode(g->Codes, Maxlength), 3);
+  for (auto b : g->Guard) ASSERT_EQ(b, 0xA5);
+}
+
+const std::string Letters = "AGCTN-";
+
+// "s" + std::to_string(j) trips a false -Wrestrict in g++ 12.
+std::string Label(int j) {
+  std::string label = "s";
+  return label += std::to_string(j);
+}
+
+std::string Stored(int record, int count) {
+  std::string text;
+  for (int k = 1; k <= count; ++k) text += Letters[Getcode(Pop.Seqs[record].Sites, k)];
+  return text;
+}
+
+// Random samples at lengths around whole words, against a plain site-by-site
+// comparison: the search lines, the site list, the stored codes, and the
+// positions above the site count, which keep what they held.
+TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
+  std::mt19937 random(2024);
+  for (int length : {1, 2, 7, 8, 9, 17, 63, 64, 65, 127, 128, 129, 1000, 4099}) {
+    for (int trial = 0; trial < 4; ++trial) {
+      const int count = 2 + static_cast<int>(random() % 5);
+      std::vector<std::string> lines(count, std::string(length, 'A'));
+      for (char &c : lines[0]) c = Letters[random() % 6];
+      for (int j = 1; j < count; ++j) {
+        lines[j] = lines[0];
+        for (int t = static_cast<int>(random() % 6); t > 0; --t) lines[j][random() % length] = Letters[random() % 6];
+      }
+      lines[1][length - 1] = lines[0][length - 1] == 'A' ? 'C' : 'A';
+      std::string content, search = "s1 ", list;
+      std::vector<std::string> stored(count);
+      for (int j = 0; j < count; ++j) content += Label(j + 1) + " " + lines[j] + "\n";
+      for (int j = 1; j < count; ++j) {
+        search += Label(j + 1) + " ";
+        for (int i = 0; i < length; ++i)
+          if (lines[j][i] != lines[0][i])
+            search += "\nFound site:  " + Label(j + 1) + "  \t" + lines[j][i] + " at " + std::to_string(i + 1) + "\n";
+      }
+      for (int i = 0; i < length; ++i) {
+        bool segregating = false;
+        for (int j = 1; j < count; ++j) segregating = segregating || lines[j][i] != lines[0][i];
+        if (!segregating) continue;
+        const std::string number = std::to_string(i + 1);
+        list += std::string(6 - number.size(), ' ') + number;
+        for (int j = 0; j < count; ++j) stored[j] += lines[j][i];
+      }
+      for (int j = 1; j <= count; ++j) Setcode(Pop.Seqs[j].Sites, static_cast<int>(stored[0].size()) + 1, 5);
+      Captured out;
+      Captured::Usefile(content);
+      ASSERT_TRUE(Completes(Verifysequences) && Completes(Findsegsites)) << Errormessage;
+      const std::string console = out.Text().substr(out.console.find("\nFinding"));
+      ASSERT_EQ(console.substr(0, console.find("\n\nSegregating")), "\nFinding segregating sites...\nSearching: " + search)
+          << "length " << length;
+      ASSERT_NE(console.find("Segregating sites at:  \n" + list + "\n\n"), std::string::npos);
+      ASSERT_EQ(Pop.Numsegsites, static_cast<std::int32_t>(stored[0].size()));
+      for (int j = 1; j <= count; ++j) {
+        ASSERT_EQ(Stored(j, Pop.Numsegsites), stored[j - 1]);
+        ASSERT_EQ(Getcode(Pop.Seqs[j].Sites, Pop.Numsegsites + 1), 5) << "above the count, record " << j;
+      }
+    }
+  }
+}
+
+TEST(Findsegsites, Sixdigitsitesfilltheircolumns) {
+  Captured out;
+  const std::string line(Maxlength - 1, 'A');
+  Captured::Usefile("x " + line + "A\ny " + line + "N\n");
+  ASSERT_TRUE(Completes(Verifysequences) && Completes(Findsegsites)) << Errormessage;
+  EXPECT_NE(out.Text().find("\tN at 100000\n\n\nSegregating sites at:  \n100000\n\nHalvik found a total of    1 "),
+            std::string::npos);
+  EXPECT_NE(out.results.find("\n\t100000\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace halvik
