@@ -20,8 +20,10 @@ struct Differencetable {
 
 extern Differencetable Diffs;
 
-// Fills Diffs from records 1..Numseqs of Pop over sites 1..Numsegsites.
-void Builddifftable();
+// Fills Diffs from records 1..Numseqs of Pop over sites 1..Numsegsites,
+// with the processor's vector popcount if it has one and `vectors` is not
+// 128 (tests compare both).
+void Builddifftable(int vectors = 0);
 
 // While one of these lives, Diffs holds the sample in Pop (built when it is
 // made) and its users may read the table instead of comparing sites. The
