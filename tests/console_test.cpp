@@ -22,12 +22,9 @@ struct Item {
 class Rendering : public ::testing::TestWithParam<Item> {};
 
 TEST_P(Rendering, Writesthestatedtext) {
-  std::string out;
-  Textsink sink;
-  sink.memory = &out;
-  GetParam().write(sink);
-  Deliver(sink);
-  EXPECT_EQ(out, GetParam().text);
+  Captured out;
+  GetParam().write(Console);
+  EXPECT_EQ(out.Text(), GetParam().text);
 }
 
 #define REAL(x, w, d, text) Item{[](Textsink &s) { Writereal(s, x, w, d); }, text}
@@ -51,19 +48,15 @@ INSTANTIATE_TEST_SUITE_P(
         ITEM(Writeint(s, -42), "-42")));
 
 TEST(Sinks, Resultsfiledeliverseachfinishedlineandtheconsolewaits) {
-  std::string file, console;
-  Textsink results, screen;
-  results.memory = &file;
-  results.lineflush = true;
-  screen.memory = &console;
-  for (Textsink *sink : {&results, &screen}) {
+  Captured out;
+  for (Textsink *sink : {&Outfile, &Console}) {
     Writestr(*sink, "Pn:  ");
     Writereal(*sink, 0.02, 8, 6);
     Writeln(*sink);
     Writestr(*sink, "\nlabel");  // a line feed inside a text finishes a line too
   }
-  EXPECT_EQ(file, "Pn:  0.020000\n\nlabel");
-  EXPECT_EQ(console, "");
+  EXPECT_EQ(out.results, "Pn:  0.020000\n\nlabel");
+  EXPECT_EQ(out.console, "");
 }
 
 TEST(Sinks, Aresultsfilecannotbecreatedinareadonlyfolder) {

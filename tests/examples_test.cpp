@@ -9,7 +9,6 @@
 #include <cmath>
 #include <map>
 #include <sstream>
-#include <string>
 
 #include "fuzz/harness.h"
 

@@ -2,18 +2,7 @@
 // nucleotide letters, a sequence file on disk, and a console, keyboard and
 // results file in memory.
 #pragma once
-#include <unistd.h>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "driver/globals.h"
+#include "fuzz/harness.h"
 #include "population/store.h"
 #include "stats/permutation.h"
 
@@ -61,7 +50,6 @@ struct Captured {
     halvik::Keyboard.buffer = std::move(keys);
   }
   Captured(const Captured &) = delete;
-  Captured &operator=(const Captured &) = delete;
   ~Captured() {
     halvik::Console = halvik::Textsink{};
     halvik::Outfile = halvik::Textsink{};
@@ -74,15 +62,11 @@ struct Captured {
     halvik::Deliver(halvik::Outfile);
     return console;
   }
-  // Writes the sequence file (one per test process, removed at its end) and
-  // names it in Filename.
+  // Writes the sequence file in the harness's private folder and names it in
+  // Filename.
   static void Usefile(const std::string &content) {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("halvik-test-" + std::to_string(::getpid()))).string();
-    static const int removal = std::atexit([] { std::remove(path.c_str()); });
-    (void)removal;
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-    halvik::Filename = path;
+    halvik::Filename = (halvik::fuzzing::Workfolder() / "test.txt").string();
+    halvik::fuzzing::Writefile(halvik::Filename, content);
   }
 };
 

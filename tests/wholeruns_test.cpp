@@ -3,10 +3,6 @@
 // on the edge of the read buffer, and files far beyond every fixed size.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "fuzz/harness.h"
 #include "seqfile/reader.h"
 

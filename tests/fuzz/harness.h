@@ -89,15 +89,14 @@ inline constexpr Samplefile Samples[] = {
   std::abort();
 }
 
+// Made on first use and removed at exit; never destroyed, so that the removal
+// still finds its name.
 inline const fs::path &Workfolder() {
-  static const fs::path folder = [] {
+  static const fs::path &folder = *[] {
     std::string pattern = (fs::temp_directory_path() / "halvik-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) Fault("cannot make a working folder");
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(Workfolder(), ignored);
-    });
-    return fs::path(pattern);
+    std::atexit([] { std::error_code ignored; fs::remove_all(Workfolder(), ignored); });
+    return new fs::path(pattern);
   }();
   return folder;
 }
