@@ -63,7 +63,7 @@ TEST_P(Changebetweenpasses, Isrefusedharmlessorendstheprogram) {
   {
     ::signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not end the tests
     Inworkfolder here;
-    Clearfolder({});
+    Clearfolder();
     Freshpipe();
     std::atomic<bool> stop = false;
     std::thread server(Serve, c.status ? std::vector{Sample, Sample} : std::vector{Sample, Sample, c.search, c.store},
@@ -80,7 +80,7 @@ TEST_P(Changebetweenpasses, Isrefusedharmlessorendstheprogram) {
   EXPECT_TRUE(!c.error.empty() || c.status || results.find("\nP(F*st) = \t") != std::string::npos) << results;
   if (c.search == Sample && c.store == Sample) {  // read in pieces of five bytes, as from a plain file
     Inworkfolder here;
-    Clearfolder({});  // s.txt is a fresh pipe
+    Clearfolder();  // s.txt is a fresh pipe
     Writefile("s.txt", Sample);
     EXPECT_EQ(Runwithkeys(keys).console, run.console);
     EXPECT_EQ(Readfile("s.txt.HVK"), results);

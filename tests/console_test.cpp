@@ -105,7 +105,6 @@ TEST_P(Readintdialogue, Correctsuntilanumberinrange) {
   EXPECT_EQ(io.Text(), GetParam().prompts);
 }
 
-const char *const Above0 = "Please enter a number above      0: ";
 const char *const Below31 = "Please enter a positive number below     31: ";
 const char *const Below30000 = "Please enter a positive number below  30000: ";
 const char *const Positive = "Only positive numbers, please: ";
@@ -113,8 +112,9 @@ const char *const Positive = "Only positive numbers, please: ";
 INSTANTIATE_TEST_SUITE_P(
     Answers, Readintdialogue,
     ::testing::Values(
-        Dialogue{1, 30, "0\n30\n", Above0, 30}, Dialogue{1, 30, "31\n1\n", Below31, 1}, Dialogue{1, 30, " 5\n5\n", Positive, 5},
-        Dialogue{1, 30, "5 \n5\n", Positive, 5}, Dialogue{1, 30, "-3\n3\n", Positive, 3}, Dialogue{1, 30, "+3\n3\n", Positive, 3},
+        Dialogue{1, 30, "0\n30\n", "Please enter a number above      0: ", 30}, Dialogue{1, 30, "31\n1\n", Below31, 1},
+        Dialogue{1, 30, " 5\n5\n", Positive, 5}, Dialogue{1, 30, "5 \n5\n", Positive, 5},
+        Dialogue{1, 30, "-3\n3\n", Positive, 3}, Dialogue{1, 30, "+3\n3\n", Positive, 3},
         Dialogue{1, 29999, "12a\n12\n", Positive, 12}, Dialogue{1, 29999, "30000\n29999\n", Below30000, 29999},
         Dialogue{1, 29999, "100000\n7\n", Below30000, 7}, Dialogue{1, 29999, "900000\n7\n", Below30000, 7},
         Dialogue{1, 29999, "-12345\n7\n", Positive, 7}, Dialogue{1, 29999, "0000000000\n7\n", Below30000, 7},

@@ -52,7 +52,7 @@ const Example Examples[] = {
 // of each label), and the number of segregating sites.
 std::map<std::string, std::string> Analyse(const Example &example) {
   Inworkfolder here;
-  Clearfolder({});
+  Clearfolder();
   Writefile(example.file, Readfile(fs::path(HALVIK_E2E_DIR) / ".." / ".." / "examples" / example.file));
   const Outcome run = Runwithkeys(example.file + std::string("\n\n") + example.localities + "y\n" +
                                   std::to_string(Lineups) + "\nn\n");
@@ -69,16 +69,12 @@ std::map<std::string, std::string> Analyse(const Example &example) {
   return values;
 }
 
-int Decimals(const std::string &number) {
-  const auto point = number.find('.');
-  return point == std::string::npos ? 0 : static_cast<int>(number.size() - point - 1);
-}
-
 // Both could be roundings of the same value; at equal precision that means the
 // same text.
 bool Agrees(const std::string &printed, const std::string &expected) {
-  if (Decimals(printed) == Decimals(expected)) return printed == expected;
-  const double slack = 0.5 * std::pow(10.0, -Decimals(printed)) + 0.5 * std::pow(10.0, -Decimals(expected));
+  auto decimals = [](const std::string &x) { return x.find('.') == x.npos ? 0 : int(x.size() - x.find('.') - 1); };
+  if (decimals(printed) == decimals(expected)) return printed == expected;
+  const double slack = 0.5 * std::pow(10.0, -decimals(printed)) + 0.5 * std::pow(10.0, -decimals(expected));
   return std::fabs(std::stod(printed) - std::stod(expected)) <= slack * (1 + 1e-9);
 }
 
@@ -117,22 +113,21 @@ TEST_P(Figures, Reproduceindependentvaluesandpvaluescountlineups) {
 INSTANTIATE_TEST_SUITE_P(Examples, Figures, ::testing::ValuesIn(Examples),
                          [](const auto &info) { return std::string(info.param.name); });
 
-double Harmonic(int n) {
-  double sum = 0.0;
-  for (int i = 1; i <= n; ++i) sum += 1.0 / i;
-  return sum;
-}
-
 // The published figures that Halvik does not print as such follow from what it
 // prints: the usual Theta divides by the sum to N - 1, the usual Hudson Fst takes
 // the plain mean of the localities' K, and the published K*s weighs locality k
 // by (n_k - 2)/(N - 4).
 TEST(Stickleback, Publishedfiguresfollowfromthestateddifferences) {
   const auto values = Analyse(Examples[0]);
+  auto harmonic = [](int n) {
+    double sum = 0.0;
+    for (int i = 1; i <= n; ++i) sum += 1.0 / i;
+    return sum;
+  };
   const double k1 = Value(values, "K(EPAC_AK1_E to EPAC_BC9_L):"), k2 = Value(values, "K(WPAC_JA1_A to WPAC_JA9_H):");
   const double kstars = 12.0 / 19.0 * Value(values, "K*(EPAC_AK1_E to EPAC_BC9_L):") +
                         7.0 / 19.0 * Value(values, "K*(WPAC_JA1_A to WPAC_JA9_H):");
-  EXPECT_NEAR(Value(values, "Theta:") * Harmonic(23) / Harmonic(22), 0.01052, 0.5e-5 + 0.5e-6 * 1.02);
+  EXPECT_NEAR(Value(values, "Theta:") * harmonic(23) / harmonic(22), 0.01052, 0.5e-5 + 0.5e-6 * 1.02);
   EXPECT_NEAR(1.0 - (k1 + k2) / 2.0 / Value(values, "Ft:"), 0.68301, 0.5e-5 + 1e-5);
   EXPECT_NEAR(kstars, 1.38575, 0.5e-5 + 1e-5);
   EXPECT_NEAR(1.0 - kstars / Value(values, "K*t:"), 0.31176, 0.5e-5 + 1e-5);

@@ -3,7 +3,6 @@
 // conversion, the record reader's bounds and the site search at every length.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
 
 #include "driver/failure.h"
@@ -19,17 +18,6 @@ namespace {
 
 using statsetup::Captured;
 
-// False when the pass raised a fatal data error (Errormessage holds it).
-bool Completes(const std::function<void()> &pass) {
-  Errormessage.clear();
-  try {
-    pass();
-  } catch (const Fatalerror &) {
-    return false;
-  }
-  return true;
-}
-
 struct Refusal {
   std::string content;
   std::string message;  // after "Halvik ", before " in <file name>"
@@ -40,7 +28,7 @@ class Verification : public ::testing::TestWithParam<Refusal> {};
 TEST_P(Verification, Refuseswithitsmessage) {
   Captured out;
   Captured::Usefile(GetParam().content);
-  EXPECT_FALSE(Completes(Verifysequences));
+  EXPECT_THROW(Verifysequences(), Fatalerror);
   const std::string message = "Halvik " + GetParam().message;
   EXPECT_EQ(Errormessage, message.back() == '.' ? message : message + " in " + Filename);
 }
@@ -52,14 +40,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Refusal{"s1 AC\tGT\n", "found an illegal character, \t, in sequence s1, base 00003"},
                       Refusal{"s1 ACGT\n\ns2 ACGT\n", "found an illegal character, s, in sequence , base 00001"},
                       Refusal{"s1 " + Full.substr(1) + "xA\n", "found an illegal character, x, in sequence s1, base 100000"},
-                      Refusal{"s1 " + Full + "x\n", "is set to handle up to 100000 nucleotides.\nSequence s1 has too many."}));
+                      Refusal{"s1 " + Full + "x\n",
+                              "is set to handle up to 100000 nucleotides.\nSequence s1 has too many."}));
 
 // Reached only when the file changed after verification.
 TEST(Conversion, Everybytebutthesixcodesisrefusedandshownasitis) {
   for (int byte = 0; byte < 256; ++byte) {
     const char c = static_cast<char>(byte);
     if (std::string_view("AGCTN-").find(c) != std::string_view::npos) continue;
-    ASSERT_FALSE(Completes([c] { Chartonucleotide(c); })) << byte;
+    ASSERT_THROW(Chartonucleotide(c), Fatalerror) << byte;
     ASSERT_EQ(Errormessage, "\nHalvik tried to convert an improper character:  " + std::string(1, c)) << byte;
   }
 }
@@ -77,7 +66,7 @@ TEST(Nextseq, Anoverlonglinestopsatthelastposition) {
   Captured::Usefile("s " + std::string(Maxlength, 'T') + std::string(300000, 'A') + "\n");
   Seqfile file;
   Openseqfile(file, Filename);
-  EXPECT_FALSE(Completes([&] { Nextseq(file, g->Codes); }));
+  EXPECT_THROW(Nextseq(file, g->Codes), Fatalerror);
   EXPECT_EQ(Errormessage, "\nHalvik found that " + Filename + " changed while it was being read.");
   EXPECT_EQ(Getcode(g->Codes, Maxlength), 3);
   for (auto b : g->Guard) ASSERT_EQ(b, 0xA5);
@@ -96,7 +85,8 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
       std::string content, list;
       for (std::size_t j = 0; j < lines.size(); ++j) {
         if (j > 0) lines[j] = lines[0];
-        for (int t = j > 0 ? static_cast<int>(random() % 6) : 0; t > 0; --t) lines[j][random() % length] = letters[random() % 6];
+        for (int t = j > 0 ? static_cast<int>(random() % 6) : 0; t > 0; --t)
+          lines[j][random() % length] = letters[random() % 6];
         if (j == 1) lines[1].back() = lines[0].back() == 'A' ? 'C' : 'A';
         content.append("s ").append(lines[j]).append("\n");
       }
@@ -111,7 +101,7 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
       for (std::size_t j = 1; j <= lines.size(); ++j) Setcode(Pop.Seqs[j].Sites, count + 1, 5);
       Captured out;
       Captured::Usefile(content);
-      ASSERT_TRUE(Completes(Verifysequences) && Completes(Findsegsites)) << Errormessage;
+      ASSERT_NO_THROW(Verifysequences(); Findsegsites()) << Errormessage;
       ASSERT_NE(out.Text().find("Segregating sites at:  \n" + list + "\n\n"), std::string::npos) << length;
       ASSERT_EQ(Pop.Numsegsites, count);
       for (std::size_t j = 1; j <= lines.size(); ++j) {
@@ -127,7 +117,7 @@ TEST(Findsegsites, Sixdigitsitesfilltheircolumns) {
   Captured out;
   const std::string line(Maxlength - 1, 'A');
   Captured::Usefile("x " + line + "A\ny " + line + "N\n");
-  ASSERT_TRUE(Completes(Verifysequences) && Completes(Findsegsites)) << Errormessage;
+  ASSERT_NO_THROW(Verifysequences(); Findsegsites()) << Errormessage;
   EXPECT_NE(out.Text().find("\tN at 100000\n\n\nSegregating sites at:  \n100000\n\nHalvik found a total of    1 "),
             std::string::npos);
   EXPECT_NE(out.results.find("\n\t100000\n"), std::string::npos);

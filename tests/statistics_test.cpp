@@ -50,10 +50,7 @@ TEST(Betweenlocalities, Sumsinlocalitythenpositionorder) {
   const Localities division = statsetup::Division({1, 3, 5}, 6);
   // Pairs (1,3) (1,4) (2,3) (2,4) (1,5) (1,6) (2,5) (2,6) (3,5) (3,6) (4,5) (4,6).
   double sum = 0.0, logsum = 0.0;
-  for (double d : {2, 3, 1, 3, 3, 1, 3, 1, 2, 2, 3, 3}) {
-    sum += d;
-    logsum += std::log(1.0 + d);
-  }
+  for (double d : {2, 3, 1, 3, 3, 1, 3, 1, 2, 2, 3, 3}) sum += d, logsum += std::log(1.0 + d);
   EXPECT_EQ(Fbetween(division.Start, division.Count, Identitylineup(6)), sum / 12.0);
   EXPECT_EQ(Fbetweenstar(division.Start, division.Count, Identitylineup(6)), logsum / 12.0);
 }

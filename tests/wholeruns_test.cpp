@@ -9,36 +9,32 @@
 namespace halvik::fuzzing {
 namespace {
 
-struct Replay {
-  std::string target;  // "sequencefile" or "keyboard"
-  fs::path input;
-};
-
-// Every seed of the fuzz corpora and every input that once found a fault.
-std::vector<Replay> Inputs() {
+// Every seed of the fuzz corpora and every input that once found a fault, in
+// a folder named after its target.
+std::vector<fs::path> Inputs() {
   const fs::path folder = fs::path(HALVIK_E2E_DIR) / ".." / "fuzz";
-  std::vector<Replay> inputs;
+  std::vector<fs::path> inputs;
   for (const std::string target : {"sequencefile", "keyboard"})
     for (const fs::path &corpus : {folder / ("corpus-" + target), folder / "regressions" / target})
       if (fs::is_directory(corpus))
         for (const auto &entry : fs::directory_iterator(corpus))
-          if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') inputs.push_back({target, entry.path()});
-  std::sort(inputs.begin(), inputs.end(), [](const Replay &a, const Replay &b) { return a.input < b.input; });
+          if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') inputs.push_back(entry.path());
+  std::sort(inputs.begin(), inputs.end());
   return inputs;
 }
 
-class Fuzzinput : public ::testing::TestWithParam<Replay> {};
+class Fuzzinput : public ::testing::TestWithParam<fs::path> {};
 
 // The harness aborts on a fault: the death names the input in the test's name.
 TEST_P(Fuzzinput, Runsthroughtheharnesswithoutafault) {
-  const std::string bytes = Readfile(GetParam().input);
+  const std::string bytes = Readfile(GetParam());
   const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
-  EXPECT_EQ(GetParam().target == "keyboard" ? Fuzzkeyboard(data, bytes.size()) : Fuzzsequencefile(data, bytes.size()), 0);
+  const bool keyboard = GetParam().parent_path().filename().string().ends_with("keyboard");
+  EXPECT_EQ(keyboard ? Fuzzkeyboard(data, bytes.size()) : Fuzzsequencefile(data, bytes.size()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpora, Fuzzinput, ::testing::ValuesIn(Inputs()), [](const auto &info) {
-  std::string name = info.param.target + "_" + info.param.input.parent_path().filename().string() + "_" +
-                     info.param.input.filename().string();
+  std::string name = info.param.parent_path().filename().string() + "_" + info.param.filename().string();
   std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
   return name;
 });

@@ -108,7 +108,6 @@ struct Inworkfolder {
   Inworkfolder() {
     if (saved < 0 || ::chdir(Workfolder().c_str()) != 0) Fault("cannot enter the working folder");
   }
-  Inworkfolder(const Inworkfolder &) = delete;
   ~Inworkfolder() {
     if (::fchdir(saved) != 0) std::perror("fuzz harness: cannot leave the working folder");
     ::close(saved);
@@ -126,10 +125,12 @@ inline void Writefile(const fs::path &name, std::string_view text) {
   if (!out) Fault("cannot write " + name.string());
 }
 
-// Leaves only the given names in the working folder.
-inline void Clearfolder(const std::vector<std::string> &keep) {
+// Empties the working folder, but for the sample files when `samples`.
+inline void Clearfolder(bool samples = false) {
   for (const auto &entry : fs::directory_iterator(Workfolder()))
-    if (std::find(keep.begin(), keep.end(), entry.path().filename().string()) == keep.end()) fs::remove_all(entry.path());
+    if (!samples || std::none_of(std::begin(Samples), std::end(Samples),
+                                 [&](const Samplefile &s) { return entry.path().filename() == s.name; }))
+      fs::remove_all(entry.path());
 }
 
 struct Outcome {
@@ -159,7 +160,7 @@ inline constexpr std::string_view Question = "Would you like to start again (y/n
 // plain reading of the grammar; returns what went wrong, or nothing.
 inline std::string Sequencefilefault(std::string_view bytes) {
   Inworkfolder here;
-  Clearfolder({});
+  Clearfolder();
   Writefile("s.txt", bytes);
   const Outcome run = Runwithkeys(std::string(Sequencescript));
   if (run.status != 0) return "the analysis did not end normally: status " + std::to_string(run.status);
@@ -169,7 +170,8 @@ inline std::string Sequencefilefault(std::string_view bytes) {
   if (!broken.empty()) return run.errormessage.empty() ? "a file breaking the grammar was accepted (" + broken + ")" : "";
   if (!run.errormessage.empty()) return "a valid file was refused: " + run.errormessage;
   std::string total = std::to_string(sites);
-  total = "Halvik found a total of " + std::string(total.size() < 4 ? 4 - total.size() : 0, ' ') + total + " segregating sites";
+  total = "Halvik found a total of " + std::string(4 - std::min<std::size_t>(4, total.size()), ' ') + total +
+          " segregating sites";
   if (results.find(total) == std::string::npos) return "the results file lacks the line \"" + total + "\"";
   if (results.find("\nP(F*st) = \t") == std::string::npos || !results.ends_with('\n'))
     return "the results file of a completed analysis is incomplete";
@@ -191,9 +193,7 @@ inline int Fuzzkeyboard(const std::uint8_t *data, std::size_t size) {
   std::string keys(reinterpret_cast<const char *>(data), size);
   std::replace(keys.begin(), keys.end(), '/', '_');
   Inworkfolder here;
-  std::vector<std::string> names;
-  for (const Samplefile &sample : Samples) names.emplace_back(sample.name);
-  Clearfolder(names);
+  Clearfolder(true);
   for (const Samplefile &sample : Samples)
     if (!fs::exists(sample.name) || Readfile(sample.name) != sample.text) Writefile(sample.name, sample.text);
   const Outcome run = Runwithkeys(std::move(keys));
