@@ -147,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"ManyDuplicates", 48, 30, 2, 0, {}, 4, "AGCT", 80},
                       Case{"OnlyNAndGaps", 24, 6, 1, 3, {}, 3, "N-", 80},
                       Case{"ManySites", 12, 2000, 3, 40, {}, 2, "AGCTN-", 40},
-                      // Large enough for the records to be sorted by locality first.
+                      // Too large for the packed table, and also for unsorted records.
+                      Case{"Unpacked", 300, 12, 4, 5, {}, 4, "AGCT", 6},
                       Case{"Large", 520, 12, 4, 5, {}, 3, "AGCT", 6}),
     [](const auto &info) { return std::string(info.param.name); });
 
