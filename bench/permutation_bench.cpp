@@ -1,22 +1,28 @@
 // Times whole analyses, from the file name to the start-again question, of
 // generated samples (bench/presets.h), each in a fresh process of its own so
-// that its peak memory is its own. The console goes to /dev/null and the
-// random source is fixed. For the medium preset it also times a few lineups
-// of the literal procedure and gives the speed-up.
+// that its peak memory is its own, with the console to /dev/null and the
+// random source fixed. The machine may be shared: each preset runs several
+// times and the median counts. For the medium preset it also times the
+// literal procedure on a few lineups and gives the speed-up.
 //
-//   permutation_bench [preset ...]   all presets, or the ones named
+//   permutation_bench [preset ...]              all presets, or the ones named
 //   permutation_bench --write preset folder     writes the preset's sample file
 //   permutation_bench --analyse preset folder   one analysis of the file there
+//   permutation_bench --compare preset folder analysis engine
+//                                               the literal procedure against an
+//                                               analysis and its engine's seconds
 //
-// Arguments beginning with "--" are left to other benchmarks and ignored.
+// Other arguments beginning with "--" are left to other benchmarks and ignored.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -179,29 +185,108 @@ void Comparewithliteral(const presets::Preset &p, double analysis, double engine
               Literallineups, fast == literal ? "yes" : "NO", Sitelineups, sitecounts == literalfew ? "yes" : "NO");
 }
 
-int Analyse(const presets::Preset &p, const std::string &folder) {
+// One analysis of the preset's file in `folder`; its seconds, and those of
+// the fast engine in it.
+std::pair<double, double> Runone(const presets::Preset &p, const std::string &folder, int &status) {
   fs::current_path(folder);
   const std::string file = std::string(p.name) + ".txt";
   Fixedseed = 1;
   Initialise(-1, ::open("/dev/null", O_WRONLY | O_CLOEXEC));
   Keyboard.buffer = presets::Answers(p, file);
   const Clock::time_point start = Clock::now();
-  const int status = Runanalyses();
-  const double analysis = Seconds(start);
+  status = Runanalyses();
+  return {Seconds(start), Lastfastreport.Tableseconds + Lastfastreport.Lineupseconds};
+}
+
+// Prints what one analysis did, ending with a line for the parent:
+// "= analysis-seconds engine-seconds peak-megabytes".
+int Analyse(const presets::Preset &p, const std::string &folder) {
+  int status = 0;
+  const auto [analysis, engine] = Runone(p, folder, status);
   const Fastreport &r = Lastfastreport;
-  std::printf("%-8s N=%d L=%d S=%d localities=%zu R=%d: %.3f s, peak %.1f MB%s\n", p.name, p.sequences, p.length,
-              p.sites, p.sizes.size(), p.lineups, analysis, Peakmegabytes(), status == 0 ? "" : " (FAILED)");
   if (r.Lineups == p.lineups)
     std::printf("  fast engine: %.3f s tables, %.3f s lineups on %d workers, %.3f s the rest of the analysis;"
                 " exact log sums for %lld lineups (%.3f%%), between localities for %lld\n",
-                r.Tableseconds, r.Lineupseconds, r.Workers, analysis - r.Tableseconds - r.Lineupseconds, static_cast<long long>(r.Exactwithin),
-                100.0 * static_cast<double>(r.Exactwithin) / p.lineups, static_cast<long long>(r.Exactbetween));
+                r.Tableseconds, r.Lineupseconds, r.Workers, analysis - engine,
+                static_cast<long long>(r.Exactwithin), 100.0 * static_cast<double>(r.Exactwithin) / p.lineups,
+                static_cast<long long>(r.Exactbetween));
   else
     std::printf("  (the analysis did not use the fast engine)\n");
-  std::printf("  %s\n", Plines(file + ".HVK").c_str());
-  if (std::string(p.name) == "medium") Comparewithliteral(p, analysis, r.Tableseconds + r.Lineupseconds);
+  std::printf("  %s\n= %.6f %.6f %.1f\n", Plines(std::string(p.name) + ".txt.HVK").c_str(), analysis, engine,
+              Peakmegabytes());
   std::fflush(stdout);
   return status;
+}
+
+int Compare(const presets::Preset &p, const std::string &folder, double analysis, double engine) {
+  int status = 0;
+  Runone(p, folder, status);
+  Comparewithliteral(p, analysis, engine);
+  std::fflush(stdout);
+  return status;
+}
+
+// Runs this program with the given arguments; its standard output, or
+// nothing if it failed.
+std::string Capture(const char *self, const std::vector<std::string> &arguments) {
+  int channel[2];
+  if (::pipe(channel) != 0) return "";
+  const pid_t child = fork();
+  if (child == 0) {
+    ::dup2(channel[1], 1);
+    ::close(channel[0]);
+    ::close(channel[1]);
+    std::vector<char *> argv{const_cast<char *>(self)};
+    for (const std::string &a : arguments) argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execv("/proc/self/exe", argv.data());
+    _exit(127);
+  }
+  ::close(channel[1]);
+  std::string output;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(got));
+  ::close(channel[0]);
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "";
+  return output;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Runs the preset's analysis `runs` times, each in a fresh process; prints
+// the first run's details and the median figures. False if a run failed.
+bool Benchpreset(const char *self, const presets::Preset &p, const std::string &folder, int runs) {
+  std::vector<double> analyses, engines;
+  double peak = 0.0;
+  std::string details;
+  for (int k = 0; k < runs; ++k) {
+    const std::string out = Capture(self, {"--analyse", p.name, folder});
+    const std::size_t last = out.rfind("\n= ");
+    double analysis = 0.0, engine = 0.0, megabytes = 0.0;
+    if (last == std::string::npos || std::sscanf(out.c_str() + last + 3, "%lf %lf %lf", &analysis, &engine, &megabytes) != 3) {
+      std::printf("%s: the analysis failed\n", p.name);
+      return false;
+    }
+    if (k == 0) details = out.substr(0, last + 1);
+    analyses.push_back(analysis);
+    engines.push_back(engine);
+    peak = std::max(peak, megabytes);
+  }
+  std::printf("%-8s N=%d L=%d S=%d localities=%zu R=%d: %.4f s (median of %d fresh runs, best %.4f s), peak %.1f MB\n",
+              p.name, p.sequences, p.length, p.sites, p.sizes.size(), p.lineups, Median(analyses), runs,
+              *std::min_element(analyses.begin(), analyses.end()), peak);
+  std::printf("%s", details.c_str());
+  if (std::string(p.name) != "medium") return true;
+  char analysis[32], engine[32];
+  std::snprintf(analysis, sizeof analysis, "%.6f", Median(analyses));
+  std::snprintf(engine, sizeof engine, "%.6f", Median(engines));
+  const std::string out = Capture(self, {"--compare", p.name, folder, analysis, engine});
+  std::printf("  with the median analysis and its median engine time:\n%s", out.empty() ? "  the comparison failed\n" : out.c_str());
+  return !out.empty();
 }
 
 }  // namespace
@@ -210,6 +295,10 @@ int main(int argc, char **argv) {
   if (argc == 4 && std::strcmp(argv[1], "--analyse") == 0) {
     const presets::Preset *p = Find(argv[2]);
     return p == nullptr ? 2 : Analyse(*p, argv[3]);
+  }
+  if (argc == 6 && std::strcmp(argv[1], "--compare") == 0) {
+    const presets::Preset *p = Find(argv[2]);
+    return p == nullptr ? 2 : Compare(*p, argv[3], std::atof(argv[4]), std::atof(argv[5]));
   }
   if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
     const presets::Preset *p = Find(argv[2]);
@@ -237,16 +326,10 @@ int main(int argc, char **argv) {
   int failures = 0;
   for (const presets::Preset *p : chosen) {
     presets::Writesample(*p, (folder / (std::string(p->name) + ".txt")).string());
-    const pid_t child = fork();
-    if (child == 0) {
-      execl("/proc/self/exe", argv[0], "--analyse", p->name, folder.c_str(), static_cast<char *>(nullptr));
-      _exit(127);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::printf("%s: the analysis failed\n", p->name);
-      ++failures;
-    }
+    // The medium analysis lasts milliseconds, so its median is cheap and
+    // needs more runs to settle.
+    if (!Benchpreset(argv[0], *p, folder.string(), std::string(p->name) == "medium" ? 9 : 3)) ++failures;
+    std::fflush(stdout);
     fs::remove(folder / (std::string(p->name) + ".txt"));
   }
   std::error_code ignored;
