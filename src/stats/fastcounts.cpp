@@ -291,6 +291,18 @@ void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
   Countstarred(order, log, t);
 }
 
+// One per processor, unless the whole test is over before a thread would
+// have started: a lineup costs about a nanosecond per draw (N ln N of them)
+// and per pair gathered, and a thread some tens of microseconds.
+int Autoworkers(std::int32_t lineups) {
+  const Plan &p = Setup;
+  double pairs = 0.0;
+  for (int k = 1; k <= p.Count; ++k) pairs += static_cast<double>(p.Paircount[k]);
+  const double draws = p.N * std::log(std::max(p.N, 2));
+  if (static_cast<double>(lineups) * (draws + pairs) < 2e5) return 1;
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 }  // namespace
 
 Lineupcounts Fastcounts(const Localities &division, const Observed &observed, std::int32_t lineups, int workers) {
@@ -298,7 +310,7 @@ Lineupcounts Fastcounts(const Localities &division, const Observed &observed, st
   const Clock::time_point start = Clock::now();
   Prepare(division, observed);
   const Clock::time_point prepared = Clock::now();
-  if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  if (workers <= 0) workers = Autoworkers(lineups);
   workers = std::min(workers, 64);
   std::vector<Scratch> scratch(static_cast<std::size_t>(workers));
   std::vector<Tally> tallies(static_cast<std::size_t>(workers));

@@ -21,7 +21,8 @@ struct Fastreport {
 extern Fastreport Lastfastreport;
 
 // The counts of Literalcounts over the same draws of Rnd. `workers` threads
-// evaluate the lineups (0: one per processor); the counts do not depend on it.
+// evaluate the lineups (0: one per processor, or one alone for a test too
+// short to share); the counts do not depend on it.
 Lineupcounts Fastcounts(const Localities &division, const Observed &observed, std::int32_t lineups,
                         int workers = 0);
 
