@@ -8,6 +8,7 @@
 
 #include "population/difftable.h"
 #include "stats/fastbounds.h"
+#include "stats/fastexact.h"
 #include "stats/fastgather.h"
 #include "stats/fastlineups.h"
 
@@ -56,14 +57,6 @@ struct Plan {
 
 Plan Setup;
 
-// A lineup's records grouped by locality, ascending within each, with each
-// record's locality.
-struct Scratch {
-  std::uint8_t Place[Maxseqs];
-  std::int32_t Members[Maxseqs];
-  std::int32_t Fill[Maxlocalities + 2];
-};
-
 struct alignas(64) Tally {
   Lineupcounts Counts;
   std::int64_t Exactwithin = 0, Exactbetween = 0;
@@ -76,6 +69,25 @@ Verdict Decide(double lowest, double highest, double observed) {
   if (!(highest >= observed)) return Verdict::Notcounted;
   return Verdict::Unsure;
 }
+
+// A lineup whose bounds left a starred result open, waiting for its exact
+// within-locality sums.
+struct Open {
+  Verdict Kstar, Fstar;
+  double Fblo, Fbhi;
+};
+
+// A worker's own working space: a lineup's records grouped by locality,
+// ascending within each, with each record's locality; and copies of the
+// lineups waiting to be settled.
+struct Scratch {
+  std::uint8_t Place[Maxseqs];
+  std::int32_t Members[Maxseqs];
+  std::int32_t Fill[Maxlocalities + 2];
+  std::int32_t Orders[Maxlanes][Maxseqs];
+  Open Opens[Maxlanes];
+  int Waiting = 0;
+};
 
 // The log images and the row totals of the difference table.
 void Preparetotals() {
@@ -133,7 +145,7 @@ void Preparelocalities(const Localities &division, const Observed &observed) {
   for (int k = 1; k <= p.Count; ++k) p.Withinscale[k] = Scalefor(p.Paircount[k], Logs.Shift);
   p.Betweenscale = Scalefor(p.Betweenpairs, Logs.Shift);
   const std::int64_t rest = p.N - (p.Start[largest + 1] - p.Start[largest]);
-  p.Derived = p.Count > 1 && rest * (rest - 1) / 2 + rest < direct ? largest : 0;
+  p.Derived = rest * (rest - 1) / 2 + rest < direct ? largest : 0;
 }
 
 void Prepare(const Localities &division, const Observed &observed) {
@@ -195,34 +207,6 @@ void Withinsums(const std::int32_t *order, const Scratch &s, std::int64_t *diff,
   log[p.Derived] = p.Totallog - rowlog + inside.Log;
 }
 
-// Kjstar and Fbetweenstar of the lineup, added in their own order.
-double Literalwithinstar(const std::int32_t *order, std::int32_t first, std::int32_t last) {
-  const std::int32_t n = Setup.N;
-  double sum = 0.0;
-  for (std::int32_t a = first; a <= last; ++a) {
-    const std::uint16_t *row = Diffs.Cells + order[a - 1] * n;
-    for (std::int32_t b = a + 1; b <= last; ++b) sum += Logs.Real[row[order[b - 1]]];
-  }
-  const std::int32_t m = last - first + 1;
-  return sum / (static_cast<double>(m * (m - 1)) / 2.0);
-}
-
-double Literalbetweenstar(const std::int32_t *order) {
-  const Plan &p = Setup;
-  double sum = 0.0;
-  std::int32_t pairs = 0;
-  for (int i = 1; i <= p.Count; ++i)
-    for (int j = i + 1; j <= p.Count; ++j)
-      for (std::int32_t x = p.Start[i]; x <= p.Start[i + 1] - 1; ++x) {
-        const std::uint16_t *row = Diffs.Cells + order[x - 1] * p.N;
-        for (std::int32_t y = p.Start[j]; y <= p.Start[j + 1] - 1; ++y) {
-          sum += Logs.Real[row[order[y - 1]]];
-          ++pairs;
-        }
-      }
-  return sum / static_cast<double>(pairs);
-}
-
 // The plain sums are sums of whole numbers, exact in any order: each
 // statistic comes out to the bit as the estimators compute it.
 void Countplain(const std::int64_t *diff, Tally &t) {
@@ -242,8 +226,9 @@ void Countplain(const std::int64_t *diff, Tally &t) {
 // The log sums are known only within bounds. Each starred result is a chain
 // of rounded operations that rise (or fall) with the sums, so it lies between
 // the chain's values at the ends of the bounds; where those straddle the
-// observed value, the sums are added again in the estimators' order.
-void Countstarred(const std::int32_t *order, const std::int64_t *log, Tally &t) {
+// observed value, the sums are added again in the estimators' order. Counts
+// what the bounds decide; false if the lineup must wait for that.
+bool Countstarred(const std::int64_t *log, Open &open, Tally &t) {
   const Plan &p = Setup;
   const Observed &o = p.Obs;
   double kslo = 0.0, kshi = 0.0;
@@ -254,33 +239,55 @@ void Countstarred(const std::int32_t *order, const std::int64_t *log, Tally &t) 
     kshi = kshi + sum.Hi / p.Pairs[k] * p.Weight[k];
     within += log[k];
   }
-  Verdict kstar = Verdict::Unsure;
-  if (p.Monotoneweights && p.Monotonekstar) kstar = Decide(1.0 - kshi / o.Kstart, 1.0 - kslo / o.Kstart, o.Kstarst);
+  open.Kstar = Verdict::Unsure;
+  if (p.Monotoneweights && p.Monotonekstar)
+    open.Kstar = Decide(1.0 - kshi / o.Kstart, 1.0 - kslo / o.Kstart, o.Kstarst);
   // Without pairs between localities F*b is 0/0 and F*sb never counts.
-  Verdict fstar = Verdict::Notcounted;
-  double fblo = 0.0, fbhi = 0.0;
+  open.Fstar = Verdict::Notcounted;
+  open.Fblo = open.Fbhi = 0.0;
   if (p.Betweenpairs > 0) {
     const Interval sum = Sumbounds(p.Totallog - within, p.Betweenscale);
-    fblo = sum.Lo / static_cast<double>(p.Betweenpairs);
-    fbhi = sum.Hi / static_cast<double>(p.Betweenpairs);
-    fstar = Verdict::Unsure;
-    if (p.Monotoneweights && fblo > 0.0) fstar = Decide(1.0 - kshi / fblo, 1.0 - kslo / fbhi, o.Fstarsb);
+    open.Fblo = sum.Lo / static_cast<double>(p.Betweenpairs);
+    open.Fbhi = sum.Hi / static_cast<double>(p.Betweenpairs);
+    open.Fstar = Verdict::Unsure;
+    if (p.Monotoneweights && open.Fblo > 0.0)
+      open.Fstar = Decide(1.0 - kshi / open.Fblo, 1.0 - kslo / open.Fbhi, o.Fstarsb);
   }
-  if (kstar == Verdict::Unsure || fstar == Verdict::Unsure) {
-    ++t.Exactwithin;
-    double kstars = 0.0;
-    for (int k = 1; k <= p.Count; ++k)
-      kstars = kstars + Literalwithinstar(order, p.Start[k], p.Start[k + 1] - 1) * p.Weight[k];
-    if (kstar == Verdict::Unsure) kstar = 1.0 - kstars / o.Kstart >= o.Kstarst ? Verdict::Counted : Verdict::Notcounted;
-    if (fstar == Verdict::Unsure && kstars >= 0.0 && fblo > 0.0)
-      fstar = Decide(1.0 - kstars / fblo, 1.0 - kstars / fbhi, o.Fstarsb);
-    if (fstar == Verdict::Unsure) {
+  if (open.Kstar == Verdict::Unsure || open.Fstar == Verdict::Unsure) return false;
+  if (open.Kstar == Verdict::Counted) ++t.Counts.Kstarst;
+  if (open.Fstar == Verdict::Counted) ++t.Counts.Fstarsb;
+  return true;
+}
+
+// The lineups waiting in s, decided from their within sums added in the
+// estimators' order, side by side.
+void Settle(Scratch &s, Tally &t) {
+  const Plan &p = Setup;
+  const Observed &o = p.Obs;
+  const Exactterms terms{Diffs.Cells, p.N, Logs.Real};
+  const int lanes = s.Waiting;
+  const std::int32_t *orders[Maxlanes];
+  double kstars[Maxlanes] = {}, means[Maxlanes];
+  for (int j = 0; j < lanes; ++j) orders[j] = s.Orders[j];
+  for (int k = 1; k <= p.Count; ++k) {
+    Withinstars(terms, orders, lanes, p.Start[k], p.Start[k + 1] - 1, means);
+    for (int j = 0; j < lanes; ++j) kstars[j] = kstars[j] + means[j] * p.Weight[k];
+  }
+  for (int j = 0; j < lanes; ++j) {
+    Open &open = s.Opens[j];
+    if (open.Kstar == Verdict::Unsure)
+      open.Kstar = 1.0 - kstars[j] / o.Kstart >= o.Kstarst ? Verdict::Counted : Verdict::Notcounted;
+    if (open.Fstar == Verdict::Unsure && kstars[j] >= 0.0 && open.Fblo > 0.0)
+      open.Fstar = Decide(1.0 - kstars[j] / open.Fblo, 1.0 - kstars[j] / open.Fbhi, o.Fstarsb);
+    if (open.Fstar == Verdict::Unsure) {
       ++t.Exactbetween;
-      fstar = 1.0 - kstars / Literalbetweenstar(order) >= o.Fstarsb ? Verdict::Counted : Verdict::Notcounted;
+      const double fstarb = Betweenstar(terms, p.Start, p.Count, orders[j]);
+      open.Fstar = 1.0 - kstars[j] / fstarb >= o.Fstarsb ? Verdict::Counted : Verdict::Notcounted;
     }
+    if (open.Kstar == Verdict::Counted) ++t.Counts.Kstarst;
+    if (open.Fstar == Verdict::Counted) ++t.Counts.Fstarsb;
   }
-  if (kstar == Verdict::Counted) ++t.Counts.Kstarst;
-  if (fstar == Verdict::Counted) ++t.Counts.Fstarsb;
+  s.Waiting = 0;
 }
 
 void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
@@ -288,7 +295,10 @@ void Evaluate(const std::int32_t *order, Scratch &s, Tally &t) {
   std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
   Withinsums(order, s, diff, log);
   Countplain(diff, t);
-  Countstarred(order, log, t);
+  if (Countstarred(log, s.Opens[s.Waiting], t)) return;
+  ++t.Exactwithin;
+  std::copy(order, order + Setup.N, s.Orders[s.Waiting]);
+  if (++s.Waiting == Maxlanes) Settle(s, t);
 }
 
 // One per processor, unless the whole test is over before a thread would
@@ -317,6 +327,8 @@ Lineupcounts Fastcounts(const Localities &division, const Observed &observed, st
   Runlineups(Setup.N, lineups, workers, [&](int worker, const std::int32_t *order) {
     Evaluate(order, scratch[static_cast<std::size_t>(worker)], tallies[static_cast<std::size_t>(worker)]);
   });
+  for (std::size_t w = 0; w < scratch.size(); ++w)
+    if (scratch[w].Waiting > 0) Settle(scratch[w], tallies[w]);
   Lineupcounts counts;
   Lastfastreport = Fastreport{};
   Lastfastreport.Tableseconds = std::chrono::duration<double>(prepared - start).count();

@@ -1,0 +1,31 @@
+// The log-transformed means added pair by pair in the estimators' order, for
+// lineups whose bounds could not decide them. Each such sum is one chain of
+// dependent additions; the sums of several lineups run side by side, so
+// that their chains overlap instead of waiting on each other.
+#pragma once
+#include <cstdint>
+
+#include "stats/estimators.h"
+
+namespace halvik {
+
+// What the sums read: the difference table (rows `N` cells long, records
+// from 0) and the term of each difference value.
+struct Exactterms {
+  const std::uint16_t *Cells;
+  std::int32_t N;
+  const double *Terms;
+};
+
+constexpr int Maxlanes = 4;
+
+// Kjstar over positions first..last (from 1) of each of `lanes` lineups, at
+// most Maxlanes, into means[0..lanes-1]; order[p-1] is the record at
+// position p, counted from 0.
+void Withinstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, std::int32_t first,
+                 std::int32_t last, double *means);
+
+// Fbetweenstar of one lineup.
+double Betweenstar(const Exactterms &terms, const Starttable &start, std::int32_t count, const std::int32_t *order);
+
+}  // namespace halvik
