@@ -140,12 +140,12 @@ void Preparelocalities(const Localities &division, const Observed &observed) {
     if (m > p.Start[largest + 1] - p.Start[largest]) largest = k;
   }
   p.Monotonekstar = observed.Kstart > 0.0 && std::isfinite(observed.Kstart);
-  // Deriving the largest locality costs every pair of the rest, plus a row
-  // total for each of their records.
   for (int k = 1; k <= p.Count; ++k) p.Withinscale[k] = Scalefor(p.Paircount[k], Logs.Shift);
   p.Betweenscale = Scalefor(p.Betweenpairs, Logs.Shift);
+  // Deriving the largest locality costs every pair of the rest, plus a row
+  // total for each of their records: nothing at all for a single locality.
   const std::int64_t rest = p.N - (p.Start[largest + 1] - p.Start[largest]);
-  p.Derived = rest * (rest - 1) / 2 + rest < direct ? largest : 0;
+  p.Derived = p.Count >= 1 && rest * (rest - 1) / 2 + rest < direct ? largest : 0;
 }
 
 void Prepare(const Localities &division, const Observed &observed) {
