@@ -19,7 +19,23 @@ double D(const Lineup &lineup, std::int32_t a, std::int32_t b) {
   return Sitesdiff(Pop.Seqs[lineup[a]], Pop.Seqs[lineup[b]], Pop.Numsegsites, Pop.Seqlength);
 }
 
-double Dstar(const Lineup &lineup, std::int32_t a, std::int32_t b) { return std::log(1.0 + D(lineup, a, b)); }
+// ln(1 + d) for each count d, worked out the first time it is needed: the very
+// double std::log gives, so a pair's term is the same whether computed or
+// looked up, and the observed statistics take no logarithm per pair.
+double Logofnext(std::int32_t d) {
+  static double terms[Maxsegsites + 1];
+  static bool known[Maxsegsites + 1];
+  if (!known[d]) {
+    terms[d] = std::log(1.0 + static_cast<double>(d));
+    known[d] = true;
+  }
+  return terms[d];
+}
+
+double Dstar(const Lineup &lineup, std::int32_t a, std::int32_t b) {
+  if (Difftablecurrent()) return Logofnext(Tablediff(lineup[a], lineup[b]));
+  return std::log(1.0 + D(lineup, a, b));
+}
 
 double Pi(const Lineup &lineup, std::int32_t a, std::int32_t b) {
   if (Difftablecurrent())
