@@ -37,6 +37,7 @@
 #include "stats/estimators.h"
 #include "stats/fastcounts.h"
 #include "stats/fastlineups.h"
+#include "stats/pairmeans.h"
 #include "stats/permutation.h"
 #include "stats/random.h"
 #include "stats/subdivision.h"
@@ -106,39 +107,18 @@ double Sitebysitestar(const Lineup &lineup, std::int32_t a, std::int32_t b) {
   return std::log(1.0 + Sitebysite(lineup, a, b));
 }
 
-// The estimators' means over such terms, added in the estimators' order.
-template <class Term>
-double Within(std::int32_t first, std::int32_t last, const Lineup &lineup, Term term) {
-  double sum = 0.0;
-  for (std::int32_t a = first; a <= last; ++a)
-    for (std::int32_t b = a + 1; b <= last; ++b) sum += term(lineup, a, b);
-  const std::int32_t m = last - first + 1;
-  return sum / (static_cast<double>(m * (m - 1)) / 2.0);
-}
-
-template <class Term>
-double Between(const Localities &division, const Lineup &lineup, Term term) {
-  double sum = 0.0;
-  std::int32_t pairs = 0;
-  for (std::int32_t i = 1; i <= division.Count; ++i)
-    for (std::int32_t j = i + 1; j <= division.Count; ++j)
-      for (std::int32_t x = division.Start[i]; x < division.Start[i + 1]; ++x)
-        for (std::int32_t y = division.Start[j]; y < division.Start[j + 1]; ++y, ++pairs) sum += term(lineup, x, y);
-  return sum / static_cast<double>(pairs);
-}
-
 // Countlineup with every pair compared site by site.
 void Countsitebysite(const Localities &division, const Observed &o, const Lineup &lineup, Lineupcounts &counts) {
   double ks = 0.0, kstars = 0.0;
   for (std::int32_t k = 1; k <= division.Count; ++k) {
     const std::int32_t first = division.Start[k], last = division.Start[k + 1] - 1;
-    ks = ks + Within(first, last, lineup, Sitebysite) * division.Weight[k];
-    kstars = kstars + Within(first, last, lineup, Sitebysitestar) * division.Weight[k];
+    ks = ks + Withinmean(first, last, lineup, Sitebysite) * division.Weight[k];
+    kstars = kstars + Withinmean(first, last, lineup, Sitebysitestar) * division.Weight[k];
   }
   if (1.0 - ks / o.Kt >= o.Kst) ++counts.Kst;
-  if (1.0 - ks / Between(division, lineup, Sitebysite) >= o.Fst) ++counts.Fst;
+  if (1.0 - ks / Betweenmean(division.Start, division.Count, lineup, Sitebysite) >= o.Fst) ++counts.Fst;
   if (1.0 - kstars / o.Kstart >= o.Kstarst) ++counts.Kstarst;
-  if (1.0 - kstars / Between(division, lineup, Sitebysitestar) >= o.Fstarsb) ++counts.Fstarsb;
+  if (1.0 - kstars / Betweenmean(division.Start, division.Count, lineup, Sitebysitestar) >= o.Fstarsb) ++counts.Fstarsb;
 }
 
 // The literal procedure on the loaded sample for a few lineups, both as the

@@ -7,6 +7,7 @@
 #include "driver/textout.h"
 #include "population/compare.h"
 #include "population/difftable.h"
+#include "stats/pairmeans.h"
 
 namespace halvik {
 
@@ -41,33 +42,6 @@ double Pi(const Lineup &lineup, std::int32_t a, std::int32_t b) {
   if (Difftablecurrent())
     return static_cast<double>(Tablediff(lineup[a], lineup[b])) / static_cast<double>(Pop.Seqlength);
   return Sitesdiffpernuc(Pop.Seqs[lineup[a]], Pop.Seqs[lineup[b]], Pop.Numsegsites, Pop.Seqlength);
-}
-
-// The mean of a pair term over all pairs a < b of first..last, summed with a
-// ascending and b ascending within each a.
-template <typename Term>
-double Withinmean(std::int32_t first, std::int32_t last, const Lineup &lineup, Term term) {
-  double sum = 0.0;
-  for (std::int32_t a = first; a <= last; ++a)
-    for (std::int32_t b = a + 1; b <= last; ++b) sum += term(lineup, a, b);
-  const std::int32_t m = last - first + 1;
-  return sum / (static_cast<double>(m * (m - 1)) / 2.0);
-}
-
-// The same over all pairs of positions in different localities, localities
-// i < j and positions within each ascending.
-template <typename Term>
-double Betweenmean(const Starttable &start, std::int32_t count, const Lineup &lineup, Term term) {
-  double sum = 0.0;
-  std::int32_t pairs = 0;
-  for (std::int32_t i = 1; i <= count; ++i)
-    for (std::int32_t j = i + 1; j <= count; ++j)
-      for (std::int32_t x = start[i]; x <= start[i + 1] - 1; ++x)
-        for (std::int32_t y = start[j]; y <= start[j + 1] - 1; ++y) {
-          sum += term(lineup, x, y);
-          ++pairs;
-        }
-  return sum / static_cast<double>(pairs);
 }
 
 // The labels are those of records first and last; with the observed lineup
