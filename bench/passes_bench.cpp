@@ -15,9 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/failure.h"
+#include "driver/console/bounded.h"
+#include "driver/console/failure.h"
+#include "driver/console/sinks.h"
 #include "driver/globals.h"
-#include "driver/textout.h"
 #include "population/segsites.h"
 #include "population/store.h"
 #include "seqfile/verify.h"
@@ -79,10 +80,12 @@ void Finishrun(benchmark::State &state) {
 }
 
 void Run(bool verify, bool find) {
+  const Sequencesource source{Filename};
   try {
-    if (verify) Verifysequences();
-    if (find) Findsegsites();
-  } catch (const Fatalerror &) {
+    if (verify) Verifysequences(source);
+    if (find) Findsegsites(source);
+  } catch (const Fatalerror &refusal) {
+    Assignbounded(Errormessage, refusal.Message);
   }
 }
 

@@ -31,12 +31,13 @@
 #include <vector>
 
 #include "driver/analysis.h"
+#include "driver/console/sinks.h"
 #include "driver/globals.h"
 #include "population/store.h"
 #include "presets.h"
 #include "stats/estimators.h"
-#include "stats/fastcounts.h"
-#include "stats/fastlineups.h"
+#include "stats/fast/engine.h"
+#include "stats/fast/lineups.h"
 #include "stats/pairmeans.h"
 #include "stats/permutation.h"
 #include "stats/random.h"
@@ -74,15 +75,15 @@ Localities Divisionof(const presets::Preset &p) {
   return division;
 }
 
-Observed Observedof(const Localities &division) {
+Observed Observedof(const Distances &d, const Localities &division) {
   const Lineup lineup = Identitylineup(Pop.Numseqs);
-  const double ks = Weightedwithin(Kj, division, lineup, false);
-  const double kt = Kj(1, Pop.Numseqs, lineup, false);
-  const double ft = Fbetween(division.Start, division.Count, lineup);
-  const double kstars = Weightedwithin(Kjstar, division, lineup, false);
-  const double kstart = Kjstar(1, Pop.Numseqs, lineup, false);
-  const double fstarb = Fbetweenstar(division.Start, division.Count, lineup);
-  return Observed{kt, 1.0 - ks / kt, 1.0 - ks / ft, kstart, 1.0 - kstars / kstart, 1.0 - kstars / fstarb};
+  const double ks = Weightedwithin(Kj, d, division, lineup, false);
+  const double kt = Kj(d, 1, Pop.Numseqs, lineup, false);
+  const double ft = Fbetween(d, division.Start, division.Count, lineup);
+  const double ksstar = Weightedwithin(Kjstar, d, division, lineup, false);
+  const double ktstar = Kjstar(d, 1, Pop.Numseqs, lineup, false);
+  const double fbstar = Fbetweenstar(d, division.Start, division.Count, lineup);
+  return Observed{kt, 1.0 - ks / kt, 1.0 - ks / ft, ktstar, 1.0 - ksstar / ktstar, 1.0 - ksstar / fbstar};
 }
 
 std::string Plines(const std::string &results) {
@@ -117,8 +118,8 @@ void Countsitebysite(const Localities &division, const Observed &o, const Lineup
   }
   if (1.0 - ks / o.Kt >= o.Kst) ++counts.Kst;
   if (1.0 - ks / Betweenmean(division.Start, division.Count, lineup, Sitebysite) >= o.Fst) ++counts.Fst;
-  if (1.0 - kstars / o.Kstart >= o.Kstarst) ++counts.Kstarst;
-  if (1.0 - kstars / Betweenmean(division.Start, division.Count, lineup, Sitebysitestar) >= o.Fstarsb) ++counts.Fstarsb;
+  if (1.0 - kstars / o.Ktstar >= o.Kststar) ++counts.Kststar;
+  if (1.0 - kstars / Betweenmean(division.Start, division.Count, lineup, Sitebysitestar) >= o.Fsbstar) ++counts.Fsbstar;
 }
 
 // The literal procedure on the loaded sample for a few lineups, both as the
@@ -128,24 +129,25 @@ void Countsitebysite(const Localities &division, const Observed &o, const Lineup
 // pair twice (plain and log-transformed), each over all S sites.
 void Comparewithliteral(const presets::Preset &p, double analysis, double engine) {
   const Localities division = Divisionof(p);
-  const Observed observed = Observedof(division);
+  const Distances distances = Measuredistances(Pop);
+  const Observed observed = Observedof(distances, division);
   const double comparisons = static_cast<double>(Pop.Numseqs) * (Pop.Numseqs - 1) * Pop.Numsegsites;
   constexpr int Literallineups = 10, Sitelineups = 3;
   Seedrandom(7);
   Clock::time_point start = Clock::now();
-  const Lineupcounts literal = Literalcounts(division, observed, Literallineups);
+  const Lineupcounts literal = Literalcounts(distances, division, observed, Literallineups);
   const double perlineup = Seconds(start) / Literallineups;
   Seedrandom(7);
-  const Lineupcounts fast = Fastcounts(division, observed, Literallineups);
+  const Lineupcounts fast = Fastcounts(distances, division, observed, Literallineups, Generator);
   // The same first lineups as Literalcounts draws, compared site by site.
   std::vector<Lineup> lineups;
   Seedrandom(7);
-  Runlineups(Pop.Numseqs, Sitelineups, 1, [&](int, const std::int32_t *order) {
+  Runlineups(Pop.Numseqs, Sitelineups, 1, Generator, [&](int, std::int32_t, const std::int32_t *order) {
     Lineup &l = lineups.emplace_back();
     for (std::int32_t q = 1; q <= Pop.Numseqs; ++q) l[q] = order[q - 1] + 1;
   });
   Seedrandom(7);
-  const Lineupcounts literalfew = Literalcounts(division, observed, Sitelineups);
+  const Lineupcounts literalfew = Literalcounts(distances, division, observed, Sitelineups);
   Lineupcounts sitecounts;
   start = Clock::now();
   for (const Lineup &l : lineups) Countsitebysite(division, observed, l, sitecounts);
@@ -165,9 +167,8 @@ void Comparewithliteral(const presets::Preset &p, double analysis, double engine
               Literallineups, fast == literal ? "yes" : "NO", Sitelineups, sitecounts == literalfew ? "yes" : "NO");
 }
 
-// One analysis of the preset's file in `folder`; its seconds, and those of
-// the fast engine in it.
-std::pair<double, double> Runone(const presets::Preset &p, const std::string &folder, int &status) {
+// One analysis of the preset's file in `folder`; its seconds.
+double Runone(const presets::Preset &p, const std::string &folder, int &status) {
   fs::current_path(folder);
   const std::string file = std::string(p.name) + ".txt";
   Fixedseed = 1;
@@ -175,25 +176,33 @@ std::pair<double, double> Runone(const presets::Preset &p, const std::string &fo
   Keyboard.buffer = presets::Answers(p, file);
   const Clock::time_point start = Clock::now();
   status = Runanalyses();
-  return {Seconds(start), Lastfastreport.Tableseconds + Lastfastreport.Lineupseconds};
+  return Seconds(start);
+}
+
+// The engine's share of an analysis of the sample in Pop, repeated on its own
+// from the same seed, and how it decided the lineups.
+Fastreport Engineof(const presets::Preset &p) {
+  const Localities division = Divisionof(p);
+  const Distances distances = Measuredistances(Pop);
+  Fastreport report;
+  Seedrandom(1);
+  Fastcounts(distances, division, Observedof(distances, division), p.lineups, Generator, {0, &report});
+  return report;
 }
 
 // Prints what one analysis did, ending with a line for the parent:
 // "= analysis-seconds engine-seconds peak-megabytes".
 int Analyse(const presets::Preset &p, const std::string &folder) {
   int status = 0;
-  const auto [analysis, engine] = Runone(p, folder, status);
-  const Fastreport &r = Lastfastreport;
-  if (r.Lineups == p.lineups)
-    std::printf("  fast engine: %.3f s tables, %.3f s lineups on %d workers, %.3f s the rest of the analysis;"
-                " exact log sums for %lld lineups (%.3f%%), between localities for %lld\n",
-                r.Tableseconds, r.Lineupseconds, r.Workers, analysis - engine,
-                static_cast<long long>(r.Exactwithin), 100.0 * static_cast<double>(r.Exactwithin) / p.lineups,
-                static_cast<long long>(r.Exactbetween));
-  else
-    std::printf("  (the analysis did not use the fast engine)\n");
-  std::printf("  %s\n= %.6f %.6f %.1f\n", Plines(std::string(p.name) + ".txt.HVK").c_str(), analysis, engine,
-              Peakmegabytes());
+  const double analysis = Runone(p, folder, status);
+  const double peak = Peakmegabytes();
+  const Fastreport r = Engineof(p);
+  const double engine = r.Tableseconds + r.Lineupseconds;
+  std::printf("  fast engine: %.3f s tables, %.3f s lineups on %d workers, %.3f s the rest of the analysis;"
+              " exact log sums for %lld lineups (%.3f%%), between localities for %lld\n",
+              r.Tableseconds, r.Lineupseconds, r.Workers, analysis - engine, static_cast<long long>(r.Exactwithin),
+              100.0 * static_cast<double>(r.Exactwithin) / p.lineups, static_cast<long long>(r.Exactbetween));
+  std::printf("  %s\n= %.6f %.6f %.1f\n", Plines(std::string(p.name) + ".txt.HVK").c_str(), analysis, engine, peak);
   std::fflush(stdout);
   return status;
 }

@@ -5,14 +5,14 @@
 
 #include <limits>
 
-#include "driver/failure.h"
-#include "driver/readint.h"
-#include "statsetup.h"
+#include "driver/console/failure.h"
+#include "driver/console/readint.h"
+#include "support.h"
 
 namespace halvik {
 namespace {
 
-using statsetup::Captured;
+using support::Captured;
 
 struct Item {
   void (*write)(Textsink &);
@@ -61,8 +61,7 @@ TEST(Sinks, Resultsfiledeliverseachfinishedlineandtheconsolewaits) {
 
 TEST(Sinks, Aresultsfilecannotbecreatedinareadonlyfolder) {
   if (::geteuid() == 0) GTEST_SKIP() << "root may write into a read-only folder";
-  Captured::Usefile("");
-  const std::string folder = Filename + ".d";
+  const std::string folder = Captured::Usefile("").Name + ".d";
   ASSERT_EQ(::mkdir(folder.c_str(), 0500), 0);
   Textsink sink;
   EXPECT_THROW(Createfile(sink, folder + "/s.txt.HVK"), Ioerror);

@@ -5,18 +5,18 @@
 
 #include <random>
 
-#include "driver/failure.h"
+#include "driver/console/failure.h"
 #include "population/segsites.h"
 #include "seqfile/codes.h"
 #include "seqfile/nextseq.h"
 #include "seqfile/reader.h"
 #include "seqfile/verify.h"
-#include "statsetup.h"
+#include "support.h"
 
 namespace halvik {
 namespace {
 
-using statsetup::Captured;
+using support::Captured;
 
 struct Refusal {
   std::string content;
@@ -27,10 +27,10 @@ class Verification : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(Verification, Refuseswithitsmessage) {
   Captured out;
-  Captured::Usefile(GetParam().content);
-  EXPECT_THROW(Verifysequences(), Fatalerror);
+  const Sequencesource source = Captured::Usefile(GetParam().content);
   const std::string message = "Halvik " + GetParam().message;
-  EXPECT_EQ(Errormessage, message.back() == '.' ? message : message + " in " + Filename);
+  EXPECT_EQ(support::Refusal([&] { Verifysequences(source); }),
+            message.back() == '.' ? message : message + " in " + source.Name);
 }
 
 const std::string Full(100000, 'A');
@@ -48,8 +48,9 @@ TEST(Conversion, Everybytebutthesixcodesisrefusedandshownasitis) {
   for (int byte = 0; byte < 256; ++byte) {
     const char c = static_cast<char>(byte);
     if (std::string_view("AGCTN-").find(c) != std::string_view::npos) continue;
-    ASSERT_THROW(Chartonucleotide(c), Fatalerror) << byte;
-    ASSERT_EQ(Errormessage, "\nHalvik tried to convert an improper character:  " + std::string(1, c)) << byte;
+    ASSERT_EQ(support::Refusal([&] { Chartonucleotide(c); }),
+              "\nHalvik tried to convert an improper character:  " + std::string(1, c))
+        << byte;
   }
 }
 
@@ -63,11 +64,11 @@ TEST(Nextseq, Anoverlonglinestopsatthelastposition) {
   auto g = std::make_unique<Guarded>();
   std::fill(std::begin(g->Guard), std::end(g->Guard), 0xA5);
   Captured out;
-  Captured::Usefile("s " + std::string(Maxlength, 'T') + std::string(300000, 'A') + "\n");
+  const Sequencesource source = Captured::Usefile("s " + std::string(Maxlength, 'T') + std::string(300000, 'A') + "\n");
   Seqfile file;
-  Openseqfile(file, Filename);
-  EXPECT_THROW(Nextseq(file, g->Codes), Fatalerror);
-  EXPECT_EQ(Errormessage, "\nHalvik found that " + Filename + " changed while it was being read.");
+  Openseqfile(file, source);
+  EXPECT_EQ(support::Refusal([&] { Nextseq(file, g->Codes); }),
+            "\nHalvik found that " + source.Name + " changed while it was being read.");
   EXPECT_EQ(Getcode(g->Codes, Maxlength), 3);
   for (auto b : g->Guard) ASSERT_EQ(b, 0xA5);
 }
@@ -100,8 +101,8 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
       const int count = static_cast<int>(stored[0].size());
       for (std::size_t j = 1; j <= lines.size(); ++j) Setcode(Pop.Seqs[j].Sites, count + 1, 5);
       Captured out;
-      Captured::Usefile(content);
-      ASSERT_NO_THROW(Verifysequences(); Findsegsites()) << Errormessage;
+      const Sequencesource source = Captured::Usefile(content);
+      ASSERT_EQ(support::Refusal([&] { Verifysequences(source), Findsegsites(source); }), "");
       ASSERT_NE(out.Text().find("Segregating sites at:  \n" + list + "\n\n"), std::string::npos) << length;
       ASSERT_EQ(Pop.Numsegsites, count);
       for (std::size_t j = 1; j <= lines.size(); ++j) {
@@ -116,8 +117,8 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
 TEST(Findsegsites, Sixdigitsitesfilltheircolumns) {
   Captured out;
   const std::string line(Maxlength - 1, 'A');
-  Captured::Usefile("x " + line + "A\ny " + line + "N\n");
-  ASSERT_NO_THROW(Verifysequences(); Findsegsites()) << Errormessage;
+  const Sequencesource source = Captured::Usefile("x " + line + "A\ny " + line + "N\n");
+  ASSERT_EQ(support::Refusal([&] { Verifysequences(source), Findsegsites(source); }), "");
   EXPECT_NE(out.Text().find("\tN at 100000\n\n\nSegregating sites at:  \n100000\n\nHalvik found a total of    1 "),
             std::string::npos);
   EXPECT_NE(out.results.find("\n\t100000\n"), std::string::npos);

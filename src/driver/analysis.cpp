@@ -3,15 +3,15 @@
 #include <csignal>
 #include <cstdio>
 
-#include "driver/failure.h"
+#include "driver/console/bounded.h"
+#include "driver/console/failure.h"
+#include "driver/console/sinks.h"
 #include "driver/globals.h"
 #include "driver/intro.h"
-#include "driver/keyboard.h"
-#include "driver/textout.h"
 #include "population/segsites.h"
 #include "seqfile/verify.h"
 #include "stats/diversity.h"
-#include "stats/localities.h"
+#include "stats/furtherstats.h"
 
 namespace halvik {
 
@@ -22,8 +22,9 @@ void Loop() {
     Errormessage.clear();
     try {
       Analyse();
-    } catch (const Fatalerror &) {
+    } catch (const Fatalerror &refusal) {
       // Abandoned: the results file stays open with the lines written so far.
+      Assignbounded(Errormessage, refusal.Message);
     }
     Writestr(Console, Errormessage);
     Writeln(Console);
@@ -51,8 +52,9 @@ void Finish() { Closefile(Outfile); }
 
 void Analyse() {
   Intro();
-  Verifysequences();
-  Findsegsites();
+  const Sequencesource source{Filename};
+  Verifysequences(source);
+  Findsegsites(source);
   Pn();
   Theta();
   Writestr(Console, "Press return when ready.");

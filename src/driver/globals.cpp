@@ -1,8 +1,7 @@
 #include "driver/globals.h"
 
-#include <algorithm>
-
-#include "driver/failure.h"
+#include "driver/console/bounded.h"
+#include "driver/console/sinks.h"
 #include "population/store.h"
 
 namespace halvik {
@@ -11,13 +10,6 @@ std::string Filename;
 std::string Resname;
 std::string Errormessage;
 char Goahead = ' ';
-Textsink Outfile;
-Textsink Console;
-Keyboardsource Keyboard;
-
-void Assignbounded(std::string &target, std::string_view text) {
-  target.assign(text.substr(0, std::min(text.size(), Stringcapacity)));
-}
 
 void Initialise(int keyboardfd, int consolefd) {
   Errormessage.clear();
@@ -25,21 +17,10 @@ void Initialise(int keyboardfd, int consolefd) {
     Pop.Seqs[i].Otu.clear();
     Pop.Seqs[i].Otu.reserve(Stringcapacity);
   }
-  Outfile = Textsink{};
-  Outfile.what = "the results file";
   Resname.clear();
   Filename.clear();
   Goahead = ' ';
-  Console = Textsink{};
-  Console.fd = consolefd;
-  Console.what = "the console";
-  Keyboard = Keyboardsource{};
-  Keyboard.fd = keyboardfd;
-}
-
-[[noreturn]] void Raisefatal(std::string_view message) {
-  Assignbounded(Errormessage, message);
-  throw Fatalerror{};
+  Bindsinks(keyboardfd, consolefd);
 }
 
 }  // namespace halvik

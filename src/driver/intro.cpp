@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
-#include "driver/failure.h"
+#include "driver/console/bounded.h"
+#include "driver/console/failure.h"
+#include "driver/console/sinks.h"
 #include "driver/globals.h"
-#include "driver/keyboard.h"
-#include "driver/textout.h"
 #include "stats/random.h"
 
 namespace halvik {

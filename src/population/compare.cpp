@@ -6,23 +6,18 @@ namespace halvik {
 
 namespace {
 
-// Eight codes fill exactly three bytes, so positions 8g+1..8g+8 are bytes
-// 3g..3g+2 of both arrays. Their exclusive-or, folded so that each code's
-// lowest bit says whether any of its three bits differ, counts a whole group
-// with one popcount; the last, partial group goes position by position.
+// A whole group of eight codes at once: the exclusive-or of two groups,
+// folded so that each code's lowest bit says whether any of its three bits
+// differ, counts the group with one popcount; the last, partial group goes
+// position by position.
 constexpr unsigned Lowbits = 0x249249u;  // bit 0 of each of the eight codes
-
-unsigned Group(const Sitearray &a, int g) {
-  const int b = 3 * g;
-  return static_cast<unsigned>(a.Bytes[b]) << 16 | static_cast<unsigned>(a.Bytes[b + 1]) << 8 | a.Bytes[b + 2];
-}
 
 std::int32_t Countdiffs(const Sitearray &x, const Sitearray &y, std::int32_t count) {
   if (count < 1) return 0;
   const int groups = count / 8;
   std::int32_t diffs = 0;
   for (int g = 0; g < groups; ++g) {
-    const unsigned d = Group(x, g) ^ Group(y, g);
+    const unsigned d = Getgroup(x, g) ^ Getgroup(y, g);
     diffs += std::popcount((d | d >> 1 | d >> 2) & Lowbits);
   }
   for (int p = 8 * groups + 1; p <= count; ++p)

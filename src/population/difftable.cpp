@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <vector>
 
 namespace halvik {
 
-Differencetable Diffs;
-
 namespace {
-
-bool Current = false;
-
-constexpr int Maxwords = (Maxsegsites + 63) / 64;
 
 // Each record's codes as three bit planes (bit 0, 1 and 2 of every code),
 // one bit per site, each plane `words` words long and the three one after
@@ -20,7 +15,10 @@ constexpr int Maxwords = (Maxsegsites + 63) / 64;
 // the compiler do eight words at once where the processor can count bits in
 // vectors. Within a word the sites lie in any order, the same for every
 // record: only counts are taken.
-std::uint64_t Planes[Maxseqs * Maxwords * 3];
+struct Planes {
+  int Words;                         // 64-bit words per plane
+  std::vector<std::uint64_t> Bits;   // the three planes of record x from x * 3 * Words on
+};
 
 // For three codes (nine bits, the first highest): their bit 0s in bits 0-2,
 // their bit 1s in bits 8-10 and their bit 2s in bits 16-18.
@@ -37,10 +35,9 @@ constexpr Spreadtable Spread;
 
 void Unpack(const Sitearray &sites, std::int32_t count, std::uint64_t *planes, int words) {
   std::fill(planes, planes + 3 * words, 0);
-  // Eight codes fill three bytes; codes past `count` are masked off.
+  // Codes past `count` are masked off.
   for (int g = 0; 8 * g < count; ++g) {
-    const unsigned group = static_cast<unsigned>(sites.Bytes[3 * g]) << 16 |
-                           static_cast<unsigned>(sites.Bytes[3 * g + 1]) << 8 | sites.Bytes[3 * g + 2];
+    const std::uint32_t group = Getgroup(sites, g);
     const std::uint32_t bits = Spread.Bits[group >> 15] | Spread.Bits[group >> 6 & 511u] << 3 |
                                Spread.Bits[group << 3 & 511u] << 6;
     const int codes = std::min(8, count - 8 * g);
@@ -60,55 +57,53 @@ void Unpack(const Sitearray &sites, std::int32_t count, std::uint64_t *planes, i
 
 // Pairs in blocks of rows, so that one block of planes serves many rows
 // while it is in cache.
-[[gnu::always_inline]] inline void Countall(std::int32_t n, int words) {
+[[gnu::always_inline]] inline void Countall(const Planes &planes, Differencetable &table) {
   constexpr int Block = 32;
-  const int stride = 3 * words;
+  const std::int32_t n = table.Size;
+  const int words = planes.Words, stride = 3 * words;
+  const std::uint64_t *bits = planes.Bits.data();
   for (int xb = 0; xb < n; xb += Block)
     for (int yb = xb; yb < n; yb += Block)
       for (int x = xb; x < std::min(n, xb + Block); ++x)
         for (int y = std::max(yb, x + 1); y < std::min(n, yb + Block); ++y) {
-          const std::uint16_t d = Countpair(Planes + x * stride, Planes + y * stride, words);
-          Diffs.Cells[x * n + y] = d;
-          Diffs.Cells[y * n + x] = d;
+          const std::uint16_t d = Countpair(bits + x * stride, bits + y * stride, words);
+          table.Cells[x * n + y] = d;
+          table.Cells[y * n + x] = d;
         }
 }
 
-void Countplain(std::int32_t n, int words) { Countall(n, words); }
+void Countplain(const Planes &p, Differencetable &t) { Countall(p, t); }
 
 // The same loop where the processor has a popcount instruction, and where it
 // counts the bits of eight words at once.
-[[gnu::target("popcnt")]] void Countpopcnt(std::int32_t n, int words) { Countall(n, words); }
+[[gnu::target("popcnt")]] void Countpopcnt(const Planes &p, Differencetable &t) { Countall(p, t); }
 
-[[gnu::target("avx512f,avx512vl,avx512bw,avx512vpopcntdq,popcnt")]] void Countvectors(std::int32_t n, int words) {
-  Countall(n, words);
+[[gnu::target("avx512f,avx512vl,avx512bw,avx512vpopcntdq,popcnt")]] void Countvectors(const Planes &p,
+                                                                                  Differencetable &t) {
+  Countall(p, t);
 }
 
 }  // namespace
 
-void Builddifftable(int vectors) {
-  const std::int32_t n = Pop.Numseqs, count = std::max(Pop.Numsegsites, 0);
-  const int words = (count + 63) / 64;
-  for (std::int32_t x = 0; x < n; ++x) Unpack(Pop.Seqs[x + 1].Sites, count, Planes + x * 3 * words, words);
-  Diffs.Size = n;
-  for (std::int32_t x = 0; x < n; ++x) Diffs.Cells[x * n + x] = 0;
+Differencetable Builddifftable(const Population &pop, int vectors) {
+  const std::int32_t n = pop.Numseqs, count = std::max(pop.Numsegsites, 0);
+  Planes planes{(count + 63) / 64, {}};
+  planes.Bits.resize(static_cast<std::size_t>(n) * 3 * static_cast<std::size_t>(planes.Words));
+  for (std::int32_t x = 0; x < n; ++x)
+    Unpack(pop.Seqs[x + 1].Sites, count, planes.Bits.data() + x * 3 * planes.Words, planes.Words);
+  Differencetable table;
+  table.Size = n;
+  table.Cells.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0);
   __builtin_cpu_init();
   const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
                     __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vpopcntdq");
   if (wide && vectors != 128)
-    Countvectors(n, words);
+    Countvectors(planes, table);
   else if (__builtin_cpu_supports("popcnt"))
-    Countpopcnt(n, words);
+    Countpopcnt(planes, table);
   else
-    Countplain(n, words);
+    Countplain(planes, table);
+  return table;
 }
-
-Difftablescope::Difftablescope() {
-  Builddifftable();
-  Current = true;
-}
-
-Difftablescope::~Difftablescope() { Current = false; }
-
-bool Difftablecurrent() { return Current; }
 
 }  // namespace halvik

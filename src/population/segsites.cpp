@@ -6,9 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/failure.h"
-#include "driver/globals.h"
-#include "driver/textout.h"
+#include "driver/console/failure.h"
+#include "driver/console/sinks.h"
 #include "population/store.h"
 #include "seqfile/codes.h"
 #include "seqfile/nextseq.h"
@@ -34,12 +33,12 @@ Workspace Work;
 // Reads the next record, whose line must still hold exactly Seqlength
 // nucleotides: anything else would leave stale codes in the array.
 void Readrecord(Seqfile &file, Fullarray &codes) {
-  if (Nextseq(file, codes) != Pop.Seqlength) Raisechanged();
+  if (Nextseq(file, codes) != Pop.Seqlength) Raisechanged(file);
 }
 
 // After the last record the file must be at its end.
 void Checkended(Seqfile &file) {
-  if (!Ateof(file)) Raisechanged();
+  if (!Ateof(file)) Raisechanged(file);
 }
 
 // Eight codes fill three bytes, so 64 codes fill 24: a block of positions that
@@ -115,12 +114,12 @@ void Comparewithfirst(std::int32_t j) {
   found.Flush();
 }
 
-void Search(Seqfile &file) {
+void Search(Seqfile &file, const Sequencesource &source) {
   Writech(Console, '\n');
   Writestr(Console, "Finding segregating sites...");
   Writeln(Console);
   Writestr(Console, "Searching: ");
-  Openseqfile(file, Filename);
+  Openseqfile(file, source);
   Readrecord(file, Work.First);
   for (std::int32_t j = 2; j <= Pop.Numseqs; ++j) {
     Readrecord(file, Work.Current);
@@ -156,29 +155,26 @@ std::int32_t Listsites() {
 }
 
 // Copies the codes of the sequence in hand at the segregating sites to
-// positions 1..count of `sites`: whole groups of eight straight into their
-// three bytes, the rest one by one, so nothing above `count` changes.
+// positions 1..count of `sites`: whole groups of eight at once, the rest one
+// by one, so nothing above `count` changes.
 void Storerecord(Sitearray &sites, std::int32_t count) {
   std::int32_t k = 0;
   for (; count - k >= 8; k += 8) {
     std::uint32_t group = 0;
     for (std::int32_t t = 0; t < 8; ++t) group = group << 3 | Getcode(Work.Current, Work.Positions[k + t]);
-    std::uint8_t *bytes = sites.Bytes + 3 * (k / 8);
-    bytes[0] = static_cast<std::uint8_t>(group >> 16);
-    bytes[1] = static_cast<std::uint8_t>(group >> 8);
-    bytes[2] = static_cast<std::uint8_t>(group);
+    Setgroup(sites, k / 8, group);
   }
   for (; k < count; ++k) Setcode(sites, k + 1, Getcode(Work.Current, Work.Positions[k]));
 }
 
 // Stores every sequence's codes at the segregating sites and shows them as a
 // table: the label and separator that Nextseq copies begin each row.
-void Store(Seqfile &file) {
+void Store(Seqfile &file, const Sequencesource &source) {
   Writestr(Console, "\nReading nucleotides at segregating sites...\n");
   Writeln(Console);
   Writestr(Outfile, "\nNucleotides at segregating sites:");
   Writeln(Outfile);
-  Openseqfile(file, Filename);
+  Openseqfile(file, source);
   const std::int32_t count = Pop.Numsegsites;
   // The rows keep their blanks and tabs; only the nucleotides change.
   std::string row(1 + 2 * static_cast<std::size_t>(count), ' ');
@@ -205,17 +201,17 @@ void Store(Seqfile &file) {
 
 }  // namespace
 
-void Findsegsites() {
+void Findsegsites(const Sequencesource &source) {
   std::fill(std::begin(Work.Flags), std::end(Work.Flags), false);
   Seqfile file;
-  Search(file);
+  Search(file, source);
   const std::int32_t count = Listsites();
   if (count > Maxsegsites)
     Raisefatal("Halvik is set to handle up to " + Stringfromint(Maxsegsites) +
                " segregating sites.\nThis population has too many.");
   Pop.Numsegsites = count;
   if (count == 0) Raisefatal("There are no segregating sites in these sequences.");
-  Store(file);
+  Store(file, source);
 }
 
 }  // namespace halvik

@@ -44,6 +44,23 @@ inline void Setcode(Packedcodes<Positions> &a, int p, Nucleotidecode c) {
     a.Bytes[byte + 1] = static_cast<std::uint8_t>((a.Bytes[byte + 1] & ~mask) | (value & 0xffu));
 }
 
+// Eight codes fill exactly three bytes, so positions 8g+1..8g+8 are bytes
+// 3g..3g+2: group g read or written whole, 24 bits with the first code in the
+// highest three. The passes and the comparisons move codes a group at a time.
+template <int Positions>
+inline std::uint32_t Getgroup(const Packedcodes<Positions> &a, int g) {
+  const std::uint8_t *bytes = a.Bytes + 3 * g;
+  return static_cast<std::uint32_t>(bytes[0]) << 16 | static_cast<std::uint32_t>(bytes[1]) << 8 | bytes[2];
+}
+
+template <int Positions>
+inline void Setgroup(Packedcodes<Positions> &a, int g, std::uint32_t bits) {
+  std::uint8_t *bytes = a.Bytes + 3 * g;
+  bytes[0] = static_cast<std::uint8_t>(bits >> 16);
+  bytes[1] = static_cast<std::uint8_t>(bits >> 8);
+  bytes[2] = static_cast<std::uint8_t>(bits);
+}
+
 struct Sequencerecord {
   std::string Otu;      // the label, at most 254 characters
   std::int32_t Length;  // nucleotides on the sequence's line

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/failure.h"
+#include "driver/console/failure.h"
 
 namespace halvik {
 

@@ -3,8 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "driver/globals.h"
-#include "driver/textout.h"
+#include "driver/console/sinks.h"
 #include "seqfile/codes.h"
 
 namespace halvik {
@@ -17,8 +16,8 @@ void Echo(char c) {
 }
 
 // Stores the codes of `piece` after position `count`, which it advances.
-// Eight codes fill exactly three bytes, so whole groups of eight are packed
-// straight into the bytes; the odd positions before and after go one by one,
+// Whole groups of eight are packed straight into their three bytes; the odd
+// positions before and after go one by one,
 // and so does a group holding a bad character, which then raises its error
 // with the codes before it stored.
 void Convert(std::string_view piece, Fullarray &codes, std::int32_t &count) {
@@ -34,10 +33,7 @@ void Convert(std::string_view piece, Fullarray &codes, std::int32_t &count) {
       group = group << 3 | (code & 7u);
     }
     if (seen & Notanucleotide) break;
-    std::uint8_t *bytes = codes.Bytes + 3 * (count / 8);
-    bytes[0] = static_cast<std::uint8_t>(group >> 16);
-    bytes[1] = static_cast<std::uint8_t>(group >> 8);
-    bytes[2] = static_cast<std::uint8_t>(group);
+    Setgroup(codes, count / 8, group);
     count += 8;
     i += 8;
   }
@@ -53,7 +49,7 @@ std::int32_t Nextseq(Seqfile &file, Fullarray &codes) {
     c = Readchar(file);
   }
   while (c == ' ') {
-    if (Ateof(file)) Raisechanged();
+    if (Ateof(file)) Raisechanged(file);
     Echo(c);
     c = Readchar(file);
   }
@@ -63,7 +59,7 @@ std::int32_t Nextseq(Seqfile &file, Fullarray &codes) {
     const auto room = static_cast<std::size_t>(Maxlength - count);
     if (piece.size() > room) {
       Convert(piece.substr(0, room), codes, count);
-      Raisechanged();
+      Raisechanged(file);
     }
     Convert(piece, codes, count);
     Skip(file, piece.size());

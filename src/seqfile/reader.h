@@ -1,4 +1,5 @@
-// The sequence file, read through a large buffer straight from its descriptor.
+// The sequence file, read through a large buffer straight from its descriptor,
+// or from a text held in memory under the file's name.
 //
 // Reading follows the text-file rules of the sequence file: a line feed reads
 // as a blank and ends its line, and a last line without a line feed reads as
@@ -17,14 +18,25 @@ namespace halvik {
 
 inline constexpr std::size_t Seqbuffersize = std::size_t{1} << 18;
 
+// Where a sample's text comes from: the file named Name, or, when Text is
+// set, that text (a converted alignment) read as if it were the file. Either
+// way the messages name Name.
+struct Sequencesource {
+  std::string Name;
+  const std::string *Text = nullptr;
+};
+
 struct Seqfile {
   int Fd = -1;
-  std::unique_ptr<char[]> Buffer;  // Seqbuffersize bytes, taken at the first open
-  std::size_t Position = 0;        // next unread byte of Buffer
-  std::size_t Filled = 0;          // bytes of Buffer holding file data
-  bool Ended = false;              // the descriptor has delivered its last byte
-  char Last = '\n';                // the last byte delivered so far
-  std::string Name;                // named in the report of a failed read
+  const std::string *Memory = nullptr;  // the text read instead of a descriptor
+  bool Memoryread = false;              // the text has been handed out
+  std::unique_ptr<char[]> Buffer;       // Seqbuffersize bytes, taken at the first open of a file
+  const char *Data = nullptr;           // the stretch being read: Buffer, the text, or a supplied line feed
+  std::size_t Position = 0;             // next unread byte of Data
+  std::size_t Filled = 0;               // bytes of Data holding file data
+  bool Ended = false;                   // the source has delivered its last byte
+  char Last = '\n';                     // the last byte delivered so far
+  std::string Name;                     // named in messages and in the report of a failed read
 
   Seqfile() = default;
   Seqfile(const Seqfile &) = delete;
@@ -32,32 +44,32 @@ struct Seqfile {
   ~Seqfile();
 };
 
-// Opens the named file for reading from its start, closing it first if it is
-// open. A file that cannot be opened throws Ioerror.
-void Openseqfile(Seqfile &file, const std::string &name);
+// Opens the source for reading from its start, closing the file first if it
+// is open. A file that cannot be opened throws Ioerror.
+void Openseqfile(Seqfile &file, const Sequencesource &source);
 void Closeseqfile(Seqfile &file);
-// Reads the next stretch of the file into the buffer; false at the end of the
-// file. A failed read throws Ioerror. Call only when the buffer is used up.
+// Reads the next stretch of the source; false at its end. A failed read
+// throws Ioerror. Call only when the stretch in hand is used up.
 bool Refill(Seqfile &file);
 
 inline bool Ateof(Seqfile &file) { return file.Position == file.Filled && !Refill(file); }
 
-inline bool Ateoln(Seqfile &file) { return Ateof(file) || file.Buffer[file.Position] == '\n'; }
+inline bool Ateoln(Seqfile &file) { return Ateof(file) || file.Data[file.Position] == '\n'; }
 
 // The next character, a line feed read as a blank. At the end of the file it
 // reads a blank and moves nowhere.
 inline char Readchar(Seqfile &file) {
   if (Ateof(file)) return ' ';
-  const char c = file.Buffer[file.Position++];
+  const char c = file.Data[file.Position++];
   return c == '\n' ? ' ' : c;
 }
 
-// The unread characters of the current line that lie in the buffer, up to its
-// line feed or the end of the buffer; empty at the end of a line or the file.
-// Nothing is consumed: Skip does that.
+// The unread characters of the current line that lie in the stretch in hand,
+// up to its line feed or the end of the stretch; empty at the end of a line
+// or the file. Nothing is consumed: Skip does that.
 inline std::string_view Linepiece(Seqfile &file) {
   if (Ateof(file)) return {};
-  const char *start = file.Buffer.get() + file.Position;
+  const char *start = file.Data + file.Position;
   const std::size_t left = file.Filled - file.Position;
   const void *linefeed = std::memchr(start, '\n', left);
   return {start, linefeed ? static_cast<std::size_t>(static_cast<const char *>(linefeed) - start) : left};
@@ -65,7 +77,7 @@ inline std::string_view Linepiece(Seqfile &file) {
 
 inline void Skip(Seqfile &file, std::size_t count) { file.Position += count; }
 
-// A file that passed verification no longer reads as it did: a fatal data error.
-[[noreturn]] void Raisechanged();
+// The file passed verification but no longer reads as it did: a fatal data error.
+[[noreturn]] void Raisechanged(const Seqfile &file);
 
 }  // namespace halvik

@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/failure.h"
-#include "driver/globals.h"
-#include "driver/textout.h"
+#include "driver/console/failure.h"
+#include "driver/console/sinks.h"
 #include "population/store.h"
 #include "seqfile/codes.h"
 #include "seqfile/reader.h"
@@ -17,9 +16,9 @@ namespace {
 
 constexpr std::size_t Longestlabel = 254;
 
-[[noreturn]] void Illegal(char c, std::int32_t base, const std::string &label) {
+[[noreturn]] void Illegal(const Seqfile &file, char c, std::int32_t base, const std::string &label) {
   Raisefatal("Halvik found an illegal character, " + std::string(1, c) + ", in sequence " + label + ", base " +
-             Stringfromint(base) + " in " + Filename);
+             Stringfromint(base) + " in " + file.Name);
 }
 
 // Takes the label into record n, echoing it on the console each time it grows.
@@ -33,7 +32,7 @@ void Readlabel(Seqfile &file, std::int32_t n, char &c) {
     Writeln(Console);
     c = Readchar(file);
     if (label.size() > Longestlabel)
-      Raisefatal("Halvik found OTU #" + Stringfromint(n) + " longer than 254 characters in " + Filename + ":  \n" +
+      Raisefatal("Halvik found OTU #" + Stringfromint(n) + " longer than 254 characters in " + file.Name + ":  \n" +
                  label);
   }
 }
@@ -53,7 +52,7 @@ bool Allnucleotides(std::string_view piece) {
 // for its first bad character only when it holds one.
 std::int32_t Scansequence(Seqfile &file, char first, const std::string &label) {
   std::int32_t count = 1;
-  if (Codetable[static_cast<unsigned char>(first)] == Notanucleotide) Illegal(first, count, label);
+  if (Codetable[static_cast<unsigned char>(first)] == Notanucleotide) Illegal(file, first, count, label);
   while (!Ateoln(file)) {
     if (count == Maxlength)
       Raisefatal("Halvik is set to handle up to " + Stringfromint(Maxlength) + " nucleotides.\nSequence " + label +
@@ -63,7 +62,7 @@ std::int32_t Scansequence(Seqfile &file, char first, const std::string &label) {
     if (!Allnucleotides(piece.substr(0, take)))
       for (std::size_t i = 0; i < take; ++i)
         if (Codetable[static_cast<unsigned char>(piece[i])] == Notanucleotide)
-          Illegal(piece[i], count + 1 + static_cast<std::int32_t>(i), label);
+          Illegal(file, piece[i], count + 1 + static_cast<std::int32_t>(i), label);
     count += static_cast<std::int32_t>(take);
     Skip(file, take);
   }
@@ -83,7 +82,7 @@ void Writerecordline(std::int32_t n, const std::string &label, std::int32_t coun
   Writeln(Console);
 }
 
-void Checkrecords(std::int32_t n) {
+void Checkrecords(const Seqfile &file, std::int32_t n) {
   if (n < 2)
     Raisefatal("Halvik found " + Stringfromint(n) + " sequence.\nHalvik can do very little with so few sequences.");
   Writeint(Console, n);
@@ -92,15 +91,15 @@ void Checkrecords(std::int32_t n) {
   Pop.Numseqs = n;
   for (std::int32_t i = n; i >= 1; --i)
     if (Pop.Seqs[i].Length != Pop.Seqs[1].Length)
-      Raisefatal("Halvik cannot use this file; some sequences are of different lengths in " + Filename);
+      Raisefatal("Halvik cannot use this file; some sequences are of different lengths in " + file.Name);
   Pop.Seqlength = Pop.Seqs[1].Length;
 }
 
 }  // namespace
 
-void Verifysequences() {
+void Verifysequences(const Sequencesource &source) {
   Seqfile file;
-  Openseqfile(file, Filename);
+  Openseqfile(file, source);
   std::int32_t n = 0;
   while (!Ateof(file)) {
     // The store has room for Maxseqs records: refuse before touching one more.
@@ -112,17 +111,17 @@ void Verifysequences() {
     // Line ends read as blanks, so the sequence may stand lines below its label.
     while (c == ' ' && !Ateof(file)) c = Readchar(file);
     if (Ateof(file))
-      Raisefatal("Halvik found OTU #" + Stringfromint(n) + " with no subsequent sequence in " + Filename);
+      Raisefatal("Halvik found OTU #" + Stringfromint(n) + " with no subsequent sequence in " + file.Name);
     const std::int32_t count = Scansequence(file, c, Pop.Seqs[n].Otu);
     Pop.Seqs[n].Length = count;
     Writerecordline(n, Pop.Seqs[n].Otu, count);
     Readchar(file);  // the line end, if there is one
   }
   Closeseqfile(file);
-  Checkrecords(n);
+  Checkrecords(file, n);
   Writech(Console, '\n');
   Writestr(Console, "File ");
-  Writestr(Console, Filename);
+  Writestr(Console, source.Name);
   Writestr(Console, " verified.");
   Writeln(Console);
 }

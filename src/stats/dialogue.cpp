@@ -1,9 +1,7 @@
 #include "stats/dialogue.h"
 
-#include "driver/globals.h"
-#include "driver/keyboard.h"
-#include "driver/readint.h"
-#include "driver/textout.h"
+#include "driver/console/readint.h"
+#include "driver/console/sinks.h"
 #include "population/store.h"
 
 namespace halvik {
@@ -57,10 +55,7 @@ Localities Askdivision(std::int32_t n) {
   Writeln(Console);
   for (std::int32_t i = 1; i <= n; ++i) Listingline('\t', i);
   division.Count = Askcount(n);
-  Writestr(Outfile, "Number of Localities:  ");
-  Writech(Outfile, '\t');
-  Writeint(Outfile, division.Count, 2);
-  Writeln(Outfile);
+  Writelocalitycount(division.Count);
   division.Start[1] = 1;
   Writech(Console, '\n');
   Writestr(Console, "Halvik assumes all sequences from a single locality are grouped together,");
@@ -84,6 +79,13 @@ void Showdivision(const Localities &division, std::int32_t n) {
 }
 
 }  // namespace
+
+void Writelocalitycount(std::int32_t count) {
+  Writestr(Outfile, "Number of Localities:  ");
+  Writech(Outfile, '\t');
+  Writeint(Outfile, count, 2);
+  Writeln(Outfile);
+}
 
 Localities Definelocalities() {
   const std::int32_t n = Pop.Numseqs;

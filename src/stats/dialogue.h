@@ -1,7 +1,9 @@
 // The dialogue in which the user divides the sequences into localities.
 #pragma once
 
-#include "stats/permutation.h"
+#include <cstdint>
+
+#include "stats/localities.h"
 
 namespace halvik {
 
@@ -10,5 +12,8 @@ namespace halvik {
 // user confirms one. Each division asked for leaves its count in the results
 // file.
 Localities Definelocalities();
+
+// The results-file line of a division's number of localities.
+void Writelocalitycount(std::int32_t count);
 
 }  // namespace halvik

@@ -1,9 +1,17 @@
 // Whole-sample diversity: Pn and Theta.
 #pragma once
+#include <cstdint>
 
 namespace halvik {
 
-void Pn();
-void Theta();
+// Pn = S / L, the proportion of positions that are segregating.
+double Pnof(std::int32_t segsites, std::int32_t length);
+// Theta = (S / L) / (1 + 1/2 + ... + 1/N), the estimate of Watterson 1975
+// (Theor. Popul. Biol. 7:256-276) with the harmonic sum taken to N.
+double Thetaof(std::int32_t segsites, std::int32_t length, std::int32_t n);
+
+// Each of the sample in Pop, written to the console and the results file.
+double Pn();
+double Theta();
 
 }  // namespace halvik

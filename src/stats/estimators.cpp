@@ -1,48 +1,13 @@
 #include "stats/estimators.h"
 
-#include <cmath>
 #include <string_view>
 
-#include "driver/globals.h"
-#include "driver/textout.h"
-#include "population/compare.h"
-#include "population/difftable.h"
+#include "driver/console/sinks.h"
 #include "stats/pairmeans.h"
 
 namespace halvik {
 
 namespace {
-
-// While the statistics hold a current difference table, a pair's count is
-// looked up there: the same number Sitesdiff gives, without the comparison.
-double D(const Lineup &lineup, std::int32_t a, std::int32_t b) {
-  if (Difftablecurrent()) return static_cast<double>(Tablediff(lineup[a], lineup[b]));
-  return Sitesdiff(Pop.Seqs[lineup[a]], Pop.Seqs[lineup[b]], Pop.Numsegsites, Pop.Seqlength);
-}
-
-// ln(1 + d) for each count d, worked out the first time it is needed: the very
-// double std::log gives, so a pair's term is the same whether computed or
-// looked up, and the observed statistics take no logarithm per pair.
-double Logofnext(std::int32_t d) {
-  static double terms[Maxsegsites + 1];
-  static bool known[Maxsegsites + 1];
-  if (!known[d]) {
-    terms[d] = std::log(1.0 + static_cast<double>(d));
-    known[d] = true;
-  }
-  return terms[d];
-}
-
-double Dstar(const Lineup &lineup, std::int32_t a, std::int32_t b) {
-  if (Difftablecurrent()) return Logofnext(Tablediff(lineup[a], lineup[b]));
-  return std::log(1.0 + D(lineup, a, b));
-}
-
-double Pi(const Lineup &lineup, std::int32_t a, std::int32_t b) {
-  if (Difftablecurrent())
-    return static_cast<double>(Tablediff(lineup[a], lineup[b])) / static_cast<double>(Pop.Seqlength);
-  return Sitesdiffpernuc(Pop.Seqs[lineup[a]], Pop.Seqs[lineup[b]], Pop.Numsegsites, Pop.Seqlength);
-}
 
 // The labels are those of records first and last; with the observed lineup
 // these are the sequences at the ends of the range.
@@ -67,26 +32,37 @@ double Echoed(double value, bool echo, std::string_view open, std::int32_t first
   return value;
 }
 
+// The pair terms, by the records the lineup places at two positions.
+auto Plain(const Distances &distances) {
+  return [&distances](const Lineup &l, std::int32_t a, std::int32_t b) { return distances.D(l[a], l[b]); };
+}
+auto Starred(const Distances &distances) {
+  return [&distances](const Lineup &l, std::int32_t a, std::int32_t b) { return distances.Dstar(l[a], l[b]); };
+}
+auto Pernucleotide(const Distances &distances) {
+  return [&distances](const Lineup &l, std::int32_t a, std::int32_t b) { return distances.Pi(l[a], l[b]); };
+}
+
 }  // namespace
 
-double Kj(std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
-  return Echoed(Withinmean(first, last, lineup, D), echo, "K(", first, last, "):  ");
+double Kj(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
+  return Echoed(Withinmean(first, last, lineup, Plain(distances)), echo, "K(", first, last, "):  ");
 }
 
-double Kjstar(std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
-  return Echoed(Withinmean(first, last, lineup, Dstar), echo, "K*(", first, last, "):  ");
+double Kjstar(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
+  return Echoed(Withinmean(first, last, lineup, Starred(distances)), echo, "K*(", first, last, "):  ");
 }
 
-double Piij(std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
-  return Echoed(Withinmean(first, last, lineup, Pi), echo, "(", first, last, ")  Pi i,j:  ");
+double Piij(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
+  return Echoed(Withinmean(first, last, lineup, Pernucleotide(distances)), echo, "(", first, last, ")  Pi i,j:  ");
 }
 
-double Fbetween(const Starttable &start, std::int32_t count, const Lineup &lineup) {
-  return Betweenmean(start, count, lineup, D);
+double Fbetween(const Distances &distances, const Starttable &start, std::int32_t count, const Lineup &lineup) {
+  return Betweenmean(start, count, lineup, Plain(distances));
 }
 
-double Fbetweenstar(const Starttable &start, std::int32_t count, const Lineup &lineup) {
-  return Betweenmean(start, count, lineup, Dstar);
+double Fbetweenstar(const Distances &distances, const Starttable &start, std::int32_t count, const Lineup &lineup) {
+  return Betweenmean(start, count, lineup, Starred(distances));
 }
 
 }  // namespace halvik

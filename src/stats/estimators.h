@@ -1,27 +1,36 @@
 // Mean pairwise differences within a range of a lineup and between localities.
+//
+// For records x and y, d(x, y) is the number of segregating sites at which
+// they differ (Sitesdiff) and pi(x, y) = d(x, y) / L. Over a range of m
+// positions there are m(m - 1)/2 pairs; between localities, sum n_i n_j.
 #pragma once
-#include <array>
 #include <cstdint>
 
-#include "population/store.h"
+#include "stats/distances.h"
+#include "stats/localities.h"
 
 namespace halvik {
 
-inline constexpr int Maxlocalities = 30;
+// K_j = sum over pairs a < b in first..last of d / (m(m-1)/2): the mean number
+// of differences within a locality (Hudson, Boos and Kaplan 1992, Mol. Biol.
+// Evol. 9:138-151). With echo, writes "K(first to last):" to the console and
+// the results file.
+double Kj(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
 
-// Position p (1..N) holds the number of the record that stands there.
-using Lineup = std::array<std::int32_t, Maxseqs + 1>;
-// Entry k (1..count) is the first position of locality k; entry count+1 is N+1.
-using Starttable = std::array<std::int32_t, Maxlocalities + 2>;
+// K*_j = the mean over the same pairs of ln(1 + d), the log-transformed form
+// of Hudson, Boos and Kaplan 1992. Echo "K*(first to last):".
+double Kjstar(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
 
-// Within positions first..last, averaged over all pairs: d, ln(1 + d), d / L.
-// With echo, each writes its labelled line to the console and the results file.
-double Kj(std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
-double Kjstar(std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
-double Piij(std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
+// Pi_ij = the mean over the same pairs of d / L, nucleotide diversity (Nei
+// and Li 1979, PNAS 76:5269-5273). Echo "(first to last)  Pi i,j:".
+double Piij(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
 
-// Over all pairs of positions in different localities: d and ln(1 + d).
-double Fbetween(const Starttable &start, std::int32_t count, const Lineup &lineup);
-double Fbetweenstar(const Starttable &start, std::int32_t count, const Lineup &lineup);
+// F_b = sum over pairs x, y in different localities of d / sum n_i n_j: the
+// mean difference between localities (Hudson, Slatkin and Maddison 1992,
+// Genetics 132:583-589). NaN with a single locality (0 / 0).
+double Fbetween(const Distances &distances, const Starttable &start, std::int32_t count, const Lineup &lineup);
+
+// F*_b = the mean over the same pairs of ln(1 + d).
+double Fbetweenstar(const Distances &distances, const Starttable &start, std::int32_t count, const Lineup &lineup);
 
 }  // namespace halvik

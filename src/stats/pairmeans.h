@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "stats/estimators.h"
+#include "stats/localities.h"
 
 namespace halvik {
 

@@ -1,10 +1,10 @@
 #include "stats/permutation.h"
 
-#include "driver/globals.h"
-#include "driver/readint.h"
-#include "driver/textout.h"
-#include "population/store.h"
-#include "stats/fastcounts.h"
+#include <array>
+
+#include "driver/console/readint.h"
+#include "driver/console/sinks.h"
+#include "stats/estimators.h"
 #include "stats/random.h"
 #include "stats/subdivision.h"
 
@@ -37,46 +37,55 @@ void Pline(const char *label, std::int32_t count, std::int32_t lineups, bool tab
 
 }  // namespace
 
-void Countlineup(const Localities &division, const Observed &observed, const Lineup &lineup, Lineupcounts &counts) {
+void Countlineup(const Distances &distances, const Localities &division, const Observed &observed,
+                 const Lineup &lineup, Lineupcounts &counts) {
   // A not-a-number on either side compares false and is not counted.
-  const double ks = Weightedwithin(Kj, division, lineup, false);
+  const double ks = Weightedwithin(Kj, distances, division, lineup, false);
   if (1.0 - ks / observed.Kt >= observed.Kst) ++counts.Kst;
-  const double ft = Fbetween(division.Start, division.Count, lineup);
+  const double ft = Fbetween(distances, division.Start, division.Count, lineup);
   if (1.0 - ks / ft >= observed.Fst) ++counts.Fst;
-  const double kstars = Weightedwithin(Kjstar, division, lineup, false);
-  if (1.0 - kstars / observed.Kstart >= observed.Kstarst) ++counts.Kstarst;
-  const double fstarb = Fbetweenstar(division.Start, division.Count, lineup);
-  if (1.0 - kstars / fstarb >= observed.Fstarsb) ++counts.Fstarsb;
+  const double ksstar = Weightedwithin(Kjstar, distances, division, lineup, false);
+  if (1.0 - ksstar / observed.Ktstar >= observed.Kststar) ++counts.Kststar;
+  const double fbstar = Fbetweenstar(distances, division.Start, division.Count, lineup);
+  if (1.0 - ksstar / fbstar >= observed.Fsbstar) ++counts.Fsbstar;
 }
 
-Lineupcounts Literalcounts(const Localities &division, const Observed &observed, std::int32_t lineups) {
-  const std::int32_t n = Pop.Numseqs;
+Lineupcounts Literalcounts(const Distances &distances, const Localities &division, const Observed &observed,
+                           std::int32_t lineups) {
+  const std::int32_t n = distances.Diffs.Size;
   Lineupcounts counts;
   Lineup lineup{};
   for (std::int32_t r = 1; r <= lineups; ++r) {
     Shuffle(lineup, n);
-    Countlineup(division, observed, lineup, counts);
+    Countlineup(distances, division, observed, lineup, counts);
   }
   return counts;
 }
 
-void Permutationtest(const Localities &division, const Observed &observed) {
+std::int32_t Asklineups() {
   Writestr(Console, "How many randomized sequence lineups would you like performed? ");
-  const std::int32_t lineups = Readint(1, Boundlimit);
+  return Readint(1, Boundlimit);
+}
+
+Lineupcounts Testlineups(const Distances &distances, const Localities &division, const Observed &observed,
+                         std::int32_t lineups, const Fastoptions &options) {
   Writestr(Outfile, "Number of randomized sequence lineups:  ");
   Writech(Outfile, '\t');
   Writeint(Outfile, lineups, 5);
   Writeln(Outfile);
 
+  // The engine takes the generator over; its first draw would seed it.
+  if (!Generatorseeded && distances.Diffs.Size >= 2) Randomize();
   // The fast engine gives the counts of Literalcounts over the same draws.
-  const Lineupcounts counts = Fastcounts(division, observed, lineups);
+  const Lineupcounts counts = Fastcounts(distances, division, observed, lineups, Generator, options);
 
   for (bool tab : {false, true}) {
     Pline("P(Kst) = ", counts.Kst, lineups, tab);
     Pline("P(Fst) = ", counts.Fst, lineups, tab);
-    Pline("P(K*st) = ", counts.Kstarst, lineups, tab);
-    Pline("P(F*st) = ", counts.Fstarsb, lineups, tab);
+    Pline("P(K*st) = ", counts.Kststar, lineups, tab);
+    Pline("P(F*st) = ", counts.Fsbstar, lineups, tab);
   }
+  return counts;
 }
 
 }  // namespace halvik

@@ -8,7 +8,7 @@
 namespace halvik {
 
 std::optional<std::uint32_t> Fixedseed;
-std::mt19937 Generator;
+Mersennetwister Generator;
 bool Generatorseeded = false;
 
 namespace {
@@ -37,21 +37,41 @@ std::uint32_t Deviceword() {
 
 }  // namespace
 
+void Seedgenerator(Mersennetwister &generator, std::uint32_t seed) {
+  std::uint32_t *w = generator.State;
+  w[0] = seed;
+  for (std::uint32_t i = 1; i < Mersennetwister::Words; ++i) w[i] = 1812433253u * (w[i - 1] ^ (w[i - 1] >> 30)) + i;
+  generator.Index = Mersennetwister::Words;
+}
+
+void Twist(Mersennetwister &generator) {
+  Twistwords(generator.State);
+  generator.Index = 0;
+}
+
+std::uint32_t Untemper(std::uint32_t y) {
+  y ^= y >> 18;
+  y ^= y << 15 & 0xefc60000u;
+  std::uint32_t x = y;
+  for (int k = 0; k < 4; ++k) x = y ^ (x << 7 & 0x9d2c5680u);
+  y = x;
+  for (int k = 0; k < 2; ++k) x = y ^ (x >> 11);
+  return x;
+}
+
 void Seedrandom(std::uint32_t seed) {
-  Generator.seed(seed == 0 ? 5489u : seed);
+  Seedgenerator(Generator, seed == 0 ? 5489u : seed);
   Generatorseeded = true;
 }
 
-void Randomize() {
-  if (Fixedseed) {
-    Seedrandom(*Fixedseed);
-    return;
-  }
+std::uint32_t Deviceseed() {
   std::uint32_t seed = Deviceword();
   if (seed == 0) seed = static_cast<std::uint32_t>(std::time(nullptr));
   if (seed == 0) seed = static_cast<std::uint32_t>(::getpid());
-  Seedrandom(seed);
+  return seed;
 }
+
+void Randomize() { Seedrandom(Fixedseed ? *Fixedseed : Deviceseed()); }
 
 std::uint64_t Randint(std::uint64_t n) { return Randintwith(n, Getrandom); }
 

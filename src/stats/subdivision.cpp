@@ -1,8 +1,7 @@
 #include "stats/subdivision.h"
 
-#include "driver/globals.h"
-#include "driver/textout.h"
-#include "population/store.h"
+#include "driver/console/sinks.h"
+#include "stats/estimators.h"
 
 namespace halvik {
 
@@ -30,52 +29,50 @@ void Resultgroup(const char *within, double s, const char *total, double t, cons
 
 }  // namespace
 
-Lineup Identitylineup(std::int32_t n) {
-  Lineup lineup{};
-  for (std::int32_t p = 1; p <= n; ++p) lineup[p] = p;
-  return lineup;
-}
-
-double Weightedwithin(Rangeestimator estimator, const Localities &division, const Lineup &lineup, bool echo) {
+double Weightedwithin(Rangeestimator estimator, const Distances &distances, const Localities &division,
+                      const Lineup &lineup, bool echo, double *each) {
   double sum = 0.0;
   for (std::int32_t k = 1; k <= division.Count; ++k) {
-    const double product = estimator(division.Start[k], division.Start[k + 1] - 1, lineup, echo) * division.Weight[k];
+    const double value = estimator(distances, division.Start[k], division.Start[k + 1] - 1, lineup, echo);
+    if (each != nullptr) each[k] = value;
+    const double product = value * division.Weight[k];
     sum = sum + product;
   }
   return sum;
 }
 
-Subdivision Subdivisionstats(const Localities &division) {
+Subdivision Subdivisionstats(const Distances &distances, const Localities &division) {
   const std::int32_t n = Pop.Numseqs;
   const Lineup lineup = Identitylineup(n);
   Subdivision s{};
-  for (std::int32_t k = 1; k <= division.Count; ++k) Piij(division.Start[k], division.Start[k + 1] - 1, lineup, true);
-  Piij(1, n, lineup, true);
+  for (std::int32_t k = 1; k <= division.Count; ++k)
+    s.Pi[k] = Piij(distances, division.Start[k], division.Start[k + 1] - 1, lineup, true);
+  s.Pi[0] = Piij(distances, 1, n, lineup, true);
 
-  s.Ks = Weightedwithin(Kj, division, lineup, true);
-  s.Kt = Kj(1, n, lineup, true);
+  s.Ks = Weightedwithin(Kj, distances, division, lineup, true, s.K.data());
+  s.Kt = s.K[0] = Kj(distances, 1, n, lineup, true);
   s.Kst = 1.0 - s.Ks / s.Kt;
   Resultgroup("Ks:  ", s.Ks, "Kt:  ", s.Kt, "Kst: ", s.Kst);
 
   s.Fs = s.Ks;
-  s.Ft = Fbetween(division.Start, division.Count, lineup);
+  s.Ft = Fbetween(distances, division.Start, division.Count, lineup);
   s.Fst = 1.0 - s.Fs / s.Ft;
   Resultgroup("Fs:  ", s.Fs, "Ft:  ", s.Ft, "Fst: ", s.Fst);
 
-  s.Kstars = Weightedwithin(Kjstar, division, lineup, true);
-  s.Kstart = Kjstar(1, n, lineup, true);
-  s.Kstarst = 1.0 - s.Kstars / s.Kstart;
-  Resultgroup("K*s:  ", s.Kstars, "K*t:  ", s.Kstart, "K*st: ", s.Kstarst);
+  s.Ksstar = Weightedwithin(Kjstar, distances, division, lineup, true, s.Kstar.data());
+  s.Ktstar = s.Kstar[0] = Kjstar(distances, 1, n, lineup, true);
+  s.Kststar = 1.0 - s.Ksstar / s.Ktstar;
+  Resultgroup("K*s:  ", s.Ksstar, "K*t:  ", s.Ktstar, "K*st: ", s.Kststar);
 
-  s.Fstars = s.Kstars;
-  s.Fstarb = Fbetweenstar(division.Start, division.Count, lineup);
-  s.Fstarsb = 1.0 - s.Fstars / s.Fstarb;
-  Resultgroup("F*s:  ", s.Fstars, "F*b:  ", s.Fstarb, "F*sb: ", s.Fstarsb, true);
+  s.Fsstar = s.Ksstar;
+  s.Fbstar = Fbetweenstar(distances, division.Start, division.Count, lineup);
+  s.Fsbstar = 1.0 - s.Fsstar / s.Fbstar;
+  Resultgroup("F*s:  ", s.Fsstar, "F*b:  ", s.Fbstar, "F*sb: ", s.Fsbstar, true);
   return s;
 }
 
 Observed Testedvalues(const Subdivision &stats) {
-  return Observed{stats.Kt, stats.Kst, stats.Fst, stats.Kstart, stats.Kstarst, stats.Fstarsb};
+  return Observed{stats.Kt, stats.Kst, stats.Fst, stats.Ktstar, stats.Kststar, stats.Fsbstar};
 }
 
 }  // namespace halvik

@@ -1,31 +1,40 @@
 // The observed subdivision statistics of a confirmed division.
 #pragma once
+#include <array>
 #include <cstdint>
 
-#include "stats/estimators.h"
-#include "stats/permutation.h"
+#include "stats/distances.h"
+#include "stats/localities.h"
+#include "stats/observed.h"
 
 namespace halvik {
 
+// The twelve statistics, and the means they are made of: Pi, K and K* of
+// each locality k = 1..Count, and of the whole sample at index 0.
+//   Ks = sum w_k K_k, Kt = K of the whole sample, Kst = 1 - Ks / Kt
+//     (Hudson, Boos and Kaplan 1992, Mol. Biol. Evol. 9:138-151);
+//   Fs = Ks, Ft = F_b, Fst = 1 - Fs / Ft (Hudson, Slatkin and Maddison 1992,
+//     Genetics 132:583-589, with the weights w_k = n_k / N);
+//   the starred forms the same with K* and F*_b.
 struct Subdivision {
   double Ks, Kt, Kst;
   double Fs, Ft, Fst;
-  double Kstars, Kstart, Kstarst;
-  double Fstars, Fstarb, Fstarsb;
+  double Ksstar, Ktstar, Kststar;
+  double Fsstar, Fbstar, Fsbstar;
+  std::array<double, Maxlocalities + 1> Pi, K, Kstar;
 };
 
-using Rangeestimator = double (*)(std::int32_t, std::int32_t, const Lineup &, bool);
-
-// Position p holds sequence p, for p = 1..n.
-Lineup Identitylineup(std::int32_t n);
+using Rangeestimator = double (*)(const Distances &, std::int32_t, std::int32_t, const Lineup &, bool);
 
 // The sum over the localities, in order, of the estimator's value times the
-// locality's weight; each product is rounded before it is added.
-double Weightedwithin(Rangeestimator estimator, const Localities &division, const Lineup &lineup, bool echo);
+// locality's weight; each product is rounded before it is added. Each
+// locality's value goes to each[k] when that is given.
+double Weightedwithin(Rangeestimator estimator, const Distances &distances, const Localities &division,
+                      const Lineup &lineup, bool echo, double *each = nullptr);
 
 // Computes the twelve statistics for the sequences in file order and writes
 // every estimator line and result line to the console and the results file.
-Subdivision Subdivisionstats(const Localities &division);
+Subdivision Subdivisionstats(const Distances &distances, const Localities &division);
 
 // The values the permutation test compares its lineups with.
 Observed Testedvalues(const Subdivision &stats);

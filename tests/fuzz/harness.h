@@ -10,28 +10,18 @@
 // outcome that contradicts the file's grammar) aborts, which the fuzzer counts
 // as a crash.
 #pragma once
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/analysis.h"
-#include "driver/globals.h"
-#include "stats/random.h"
+#include "support.h"
 
 namespace halvik::fuzzing {
 
-namespace fs = std::filesystem;
+using namespace support;
 
 // A second, deliberately plain reading of the sequence-file grammar, written
 // apart from the program's own passes: the first rule the file breaks, or
@@ -83,48 +73,6 @@ inline constexpr Samplefile Samples[] = {
     {"empty.txt", ""},
 };
 
-[[noreturn]] inline void Fault(const std::string &what) {
-  std::fprintf(stderr, "fuzz harness: %s\n", what.c_str());
-  std::fflush(stderr);
-  std::abort();
-}
-
-// Made on first use and removed at exit; never destroyed, so that the removal
-// still finds its name.
-inline const fs::path &Workfolder() {
-  static const fs::path &folder = *[] {
-    std::string pattern = (fs::temp_directory_path() / "halvik-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) Fault("cannot make a working folder");
-    std::atexit([] { std::error_code ignored; fs::remove_all(Workfolder(), ignored); });
-    return new fs::path(pattern);
-  }();
-  return folder;
-}
-
-// Runs its scope in the working folder, so that the relative names typed at
-// the keyboard can only reach the files in it.
-struct Inworkfolder {
-  const int saved = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  Inworkfolder() {
-    if (saved < 0 || ::chdir(Workfolder().c_str()) != 0) Fault("cannot enter the working folder");
-  }
-  ~Inworkfolder() {
-    if (::fchdir(saved) != 0) std::perror("fuzz harness: cannot leave the working folder");
-    ::close(saved);
-  }
-};
-
-inline std::string Readfile(const fs::path &name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void Writefile(const fs::path &name, std::string_view text) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (!out) Fault("cannot write " + name.string());
-}
-
 // Empties the working folder, but for the sample files when `samples`.
 inline void Clearfolder(bool samples = false) {
   for (const auto &entry : fs::directory_iterator(Workfolder()))
@@ -133,26 +81,6 @@ inline void Clearfolder(bool samples = false) {
       fs::remove_all(entry.path());
 }
 
-struct Outcome {
-  int status;
-  std::string console, errormessage;
-  bool keysusedup;
-};
-
-inline Outcome Runwithkeys(std::string keys) {
-  Outcome outcome{};
-  Initialise(-1, -1);
-  Console.memory = &outcome.console;
-  Keyboard.buffer = std::move(keys);
-  Fixedseed = 20261206u;
-  outcome.status = Runanalyses();
-  outcome.errormessage = Errormessage;
-  outcome.keysusedup = Keyboard.position >= Keyboard.buffer.size();
-  Console = Textsink{};
-  Keyboard = Keyboardsource{};
-  Fixedseed.reset();
-  return outcome;
-}
 
 inline constexpr std::string_view Question = "Would you like to start again (y/n)?  ";
 

@@ -1,4 +1,4 @@
-#include "stats/fastgather.h"
+#include "stats/fast/gather.h"
 
 namespace halvik {
 

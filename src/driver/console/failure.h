@@ -6,9 +6,12 @@
 
 namespace halvik {
 
-// The data were refused: the message is already in Errormessage and the
-// analysis loop shows it, then asks whether to start again.
-struct Fatalerror {};
+// The data were refused. The dialogue shows the message (cut to 255
+// characters) and asks whether to start again; the command line reports it
+// whole in the file's row.
+struct Fatalerror {
+  std::string Message;
+};
 
 // A console or file operation failed (or the keyboard input ended): the
 // program reports it on standard error and ends with status 42.
@@ -19,7 +22,7 @@ class Ioerror : public std::runtime_error {
 
 inline constexpr int Ioerrorstatus = 42;
 
-// Stores the message (cut to 255 characters) and abandons the analysis.
-[[noreturn]] void Raisefatal(std::string_view message);
+// Abandons the analysis with the message.
+[[noreturn]] inline void Raisefatal(std::string_view message) { throw Fatalerror{std::string(message)}; }
 
 }  // namespace halvik

@@ -1,11 +1,12 @@
 // The log-transformed means added pair by pair in the estimators' order, for
-// lineups whose bounds could not decide them. Each such sum is one chain of
-// dependent additions; the sums of several lineups run side by side, so
-// that their chains overlap instead of waiting on each other.
+// lineups whose bounds could not decide them, or whose values are all wanted.
+// Each such sum is one chain of dependent additions; the sums of several
+// lineups run side by side, so that their chains overlap instead of waiting
+// on each other.
 #pragma once
 #include <cstdint>
 
-#include "stats/estimators.h"
+#include "stats/localities.h"
 
 namespace halvik {
 
@@ -20,12 +21,13 @@ struct Exactterms {
 constexpr int Maxlanes = 4;
 
 // Kjstar over positions first..last (from 1) of each of `lanes` lineups, at
-// most Maxlanes, into means[0..lanes-1]; order[p-1] is the record at
-// position p, counted from 0.
+// most Maxlanes, into means[0..lanes-1]; orders[j][p-1] is the record at
+// position p of lineup j, counted from 0.
 void Withinstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, std::int32_t first,
                  std::int32_t last, double *means);
 
-// Fbetweenstar of one lineup.
-double Betweenstar(const Exactterms &terms, const Starttable &start, std::int32_t count, const std::int32_t *order);
+// Fbetweenstar of each of `lanes` lineups.
+void Betweenstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, const Starttable &start,
+                  std::int32_t count, double *means);
 
 }  // namespace halvik

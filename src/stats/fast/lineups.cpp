@@ -1,14 +1,15 @@
-#include "stats/fastlineups.h"
+#include "stats/fast/lineups.h"
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "population/store.h"
-#include "stats/fastdraws.h"
+#include "stats/fast/draws.h"
 
 namespace halvik {
 
@@ -22,12 +23,12 @@ namespace {
 constexpr int Batch = 16;
 constexpr int Slots = 8;
 
-std::int32_t Ring[Slots][Batch * Maxseqs];
-std::int32_t Drawing[Maxseqs];
-
-using Use = std::function<void(int, const std::int32_t *)>;
+using Use = std::function<void(int, std::int32_t, const std::int32_t *)>;
 
 struct Ringstate {
+  std::int32_t ring[Slots][Batch * Maxseqs];
+  std::int32_t drawing[Maxseqs];  // a lineup being drawn
+  Drawstate draws;
   std::int32_t n, lineups;
   std::int64_t batches;
   const Use *use;
@@ -44,7 +45,8 @@ void Evaluate(Ringstate &ring, std::unique_lock<std::mutex> &guard, std::int64_t
   ring.drawn.wait(guard, [&] { return ring.holds[slot] == b; });
   guard.unlock();
   const std::int64_t first = b * Batch, last = std::min<std::int64_t>(ring.lineups, first + Batch);
-  for (std::int64_t r = first; r < last; ++r) (*ring.use)(worker, Ring[slot] + (r - first) * ring.n);
+  for (std::int64_t r = first; r < last; ++r)
+    (*ring.use)(worker, static_cast<std::int32_t>(r), ring.ring[slot] + (r - first) * ring.n);
   guard.lock();
   ring.holds[slot] = -1;
   ring.free[slot] = true;
@@ -76,8 +78,8 @@ void Draw(Ringstate &ring, int worker) {
     // drawing straight into the ring, whose lines are cold, costs a sixth more.
     const std::int64_t first = b * Batch, last = std::min<std::int64_t>(ring.lineups, first + Batch);
     for (std::int64_t r = first; r < last; ++r) {
-      Drawlineup(Drawing);
-      std::copy(Drawing, Drawing + ring.n, Ring[slot] + (r - first) * ring.n);
+      Drawlineup(ring.draws, ring.drawing);
+      std::copy(ring.drawing, ring.drawing + ring.n, ring.ring[slot] + (r - first) * ring.n);
     }
     {
       std::lock_guard<std::mutex> guard(ring.lock);
@@ -90,8 +92,10 @@ void Draw(Ringstate &ring, int worker) {
 
 }  // namespace
 
-void Runlineups(std::int32_t n, std::int32_t lineups, int workers, const Use &use) {
-  Ringstate ring;
+void Runlineups(std::int32_t n, std::int32_t lineups, int workers, Mersennetwister &generator, const Use &use) {
+  // Half a megabyte of slots: on the heap, one ring per test.
+  const auto state = std::make_unique<Ringstate>();
+  Ringstate &ring = *state;
   ring.n = n;
   ring.lineups = std::max(lineups, 0);
   ring.batches = (ring.lineups + Batch - 1) / Batch;
@@ -109,9 +113,9 @@ void Runlineups(std::int32_t n, std::int32_t lineups, int workers, const Use &us
     }
   }
   if (ring.batches > 0) {
-    Startdraws(n);
+    Startdraws(ring.draws, n, generator);
     Draw(ring, workers - 1);
-    Stopdraws();
+    Stopdraws(ring.draws, generator);
   }
   Work(ring, workers - 1);
   for (std::thread &t : threads) t.join();

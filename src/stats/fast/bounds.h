@@ -5,23 +5,16 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
-
-#include "population/store.h"
+#include <vector>
 
 namespace halvik {
 
-// Term d is std::log(1.0 + d), the very double the estimators add; its
-// fixed-point image is that double times 2^Shift rounded to the nearest
-// whole number, so the two differ by at most half a unit of 2^-Shift.
-struct Logterms {
-  int Shift;
-  double Real[Maxsegsites + 1];
-  std::int64_t Fixed[Maxsegsites + 1];
-};
-
-// Fills terms 0..maxdiff with the largest Shift (at most 52) for which no
-// fixed-point image exceeds `fixedlimit`.
-void Setlogterms(Logterms &terms, std::int32_t maxdiff, std::int64_t fixedlimit);
+// The fixed-point image of a term ln(1 + d) is that double times 2^shift
+// rounded to the nearest whole number, so the two differ by at most half a
+// unit of 2^-shift. Fills images[d] for every term of `real` (rising with d)
+// with the largest shift, at most 52, for which no image exceeds `fixedlimit`,
+// and returns that shift.
+int Fixedimages(const std::vector<double> &real, std::int64_t fixedlimit, std::vector<std::int64_t> &images);
 
 // The neighbouring doubles above and below x (std::nextafter towards plus
 // and minus infinity): a result rounded to nearest lies between these two of

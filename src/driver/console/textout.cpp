@@ -1,4 +1,4 @@
-#include "driver/textout.h"
+#include "driver/console/textout.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "driver/failure.h"
+#include "driver/console/failure.h"
 
 namespace halvik {
 

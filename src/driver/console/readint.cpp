@@ -1,10 +1,9 @@
-#include "driver/readint.h"
+#include "driver/console/readint.h"
 
 #include <string>
 
-#include "driver/globals.h"
-#include "driver/keyboard.h"
-#include "driver/textout.h"
+#include "driver/console/bounded.h"
+#include "driver/console/sinks.h"
 
 namespace halvik {
 

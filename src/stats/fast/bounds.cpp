@@ -1,4 +1,4 @@
-#include "stats/fastbounds.h"
+#include "stats/fast/bounds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,13 +21,13 @@ double Ceilreal(std::int64_t v) {
 
 }  // namespace
 
-void Setlogterms(Logterms &terms, std::int32_t maxdiff, std::int64_t fixedlimit) {
-  for (std::int32_t d = 0; d <= maxdiff; ++d) terms.Real[d] = std::log(1.0 + static_cast<double>(d));
+int Fixedimages(const std::vector<double> &real, std::int64_t fixedlimit, std::vector<std::int64_t> &images) {
   int shift = 52;
-  while (shift > 0 && std::llround(std::ldexp(terms.Real[maxdiff], shift)) > fixedlimit) --shift;
-  terms.Shift = shift;
   // The terms rise with d, so the last is the largest image.
-  for (std::int32_t d = 0; d <= maxdiff; ++d) terms.Fixed[d] = std::llround(std::ldexp(terms.Real[d], shift));
+  while (shift > 0 && !real.empty() && std::llround(std::ldexp(real.back(), shift)) > fixedlimit) --shift;
+  images.resize(real.size());
+  for (std::size_t d = 0; d < real.size(); ++d) images[d] = std::llround(std::ldexp(real[d], shift));
+  return shift;
 }
 
 Boundscale Scalefor(std::int64_t terms, int shift) {

@@ -1,4 +1,4 @@
-#include "driver/keyboard.h"
+#include "driver/console/keyboard.h"
 
 #include <unistd.h>
 
@@ -6,9 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "driver/failure.h"
-#include "driver/globals.h"
-#include "driver/textout.h"
+#include "driver/console/failure.h"
+#include "driver/console/sinks.h"
 
 namespace halvik {
 
