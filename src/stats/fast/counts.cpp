@@ -214,8 +214,8 @@ void Evaluate(const Plan &p, std::int32_t number, const std::int32_t *order, Scr
 }
 
 // One per processor, unless the whole test is over before a thread would
-// have started: a lineup costs about a nanosecond per draw (N ln N of them)
-// and per pair gathered, and a thread some tens of microseconds.
+// have started: a lineup costs in the order of a nanosecond per draw (N ln N
+// of them) and per pair gathered, and a thread some tens of microseconds.
 int Autoworkers(const Plan &p, std::int32_t lineups) {
   double pairs = p.Everyvalue ? static_cast<double>(p.Betweenpairs) : 0.0;
   for (int k = 1; k <= p.Count; ++k) pairs += static_cast<double>(p.Paircount[k]);

@@ -74,8 +74,8 @@ void Draw(Ringstate &ring, int worker) {
       }
       ring.free[slot] = false;
     }
-    // Each lineup is drawn into a buffer that stays in cache and then copied:
-    // drawing straight into the ring, whose lines are cold, costs a sixth more.
+    // Each lineup is drawn into a buffer that stays in cache and then copied
+    // into the ring, whose lines are cold.
     const std::int64_t first = b * Batch, last = std::min<std::int64_t>(ring.lineups, first + Batch);
     for (std::int64_t r = first; r < last; ++r) {
       Drawlineup(ring.draws, ring.drawing);
