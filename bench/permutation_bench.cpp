@@ -90,8 +90,8 @@ std::string Plines(const std::string &results) {
   std::ifstream in(results);
   std::string line, all;
   while (std::getline(in, line))
-    if (line.rfind("P(", 0) == 0) all += (all.empty() ? "" : ", ") + line.substr(0, line.find('\t') - 3) + " " +
-                                         line.substr(line.find('\t') + 1);
+    if (line.rfind("P(", 0) == 0)
+      all += (all.empty() ? "" : ", ") + line.substr(0, line.find('\t') - 3) + " " + line.substr(line.find('\t') + 1);
   return all;
 }
 
@@ -154,10 +154,14 @@ void Comparewithliteral(const presets::Preset &p, double analysis, double engine
   const double sitelineup = Seconds(start) / Sitelineups;
 
   const double rest = analysis - engine;
-  std::printf("  literal procedure, Literalcounts (%d lineups): %.3f ms a lineup, %.2f ns a site comparison"
-              " (%.3g a lineup)\n", Literallineups, perlineup * 1e3, perlineup / comparisons * 1e9, comparisons);
-  std::printf("  literal procedure site by site with Getcode (%d lineups): %.1f ms a lineup, %.2f ns a site"
-              " comparison\n", Sitelineups, sitelineup * 1e3, sitelineup / comparisons * 1e9);
+  std::printf(
+      "  literal procedure, Literalcounts (%d lineups): %.3f ms a lineup, %.2f ns a site comparison"
+      " (%.3g a lineup)\n",
+      Literallineups, perlineup * 1e3, perlineup / comparisons * 1e9, comparisons);
+  std::printf(
+      "  literal procedure site by site with Getcode (%d lineups): %.1f ms a lineup, %.2f ns a site"
+      " comparison\n",
+      Sitelineups, sitelineup * 1e3, sitelineup / comparisons * 1e9);
   std::printf("  fast engine in the analysis: %.2f ms for %d lineups, %.2f us a lineup\n", engine * 1e3, p.lineups,
               engine / p.lineups * 1e6);
   for (const auto &[name, each] : {std::pair{"Literalcounts", perlineup}, std::pair{"site by site", sitelineup}})
@@ -198,10 +202,11 @@ int Analyse(const presets::Preset &p, const std::string &folder) {
   const double peak = Peakmegabytes();
   const Fastreport r = Engineof(p);
   const double engine = r.Tableseconds + r.Lineupseconds;
-  std::printf("  fast engine: %.3f s tables, %.3f s lineups on %d workers, %.3f s the rest of the analysis;"
-              " exact log sums for %lld lineups (%.3f%%), between localities for %lld\n",
-              r.Tableseconds, r.Lineupseconds, r.Workers, analysis - engine, static_cast<long long>(r.Exactwithin),
-              100.0 * static_cast<double>(r.Exactwithin) / p.lineups, static_cast<long long>(r.Exactbetween));
+  std::printf(
+      "  fast engine: %.3f s tables, %.3f s lineups on %d workers, %.3f s the rest of the analysis;"
+      " exact log sums for %lld lineups (%.3f%%), between localities for %lld\n",
+      r.Tableseconds, r.Lineupseconds, r.Workers, analysis - engine, static_cast<long long>(r.Exactwithin),
+      100.0 * static_cast<double>(r.Exactwithin) / p.lineups, static_cast<long long>(r.Exactbetween));
   std::printf("  %s\n= %.6f %.6f %.1f\n", Plines(std::string(p.name) + ".txt.HVK").c_str(), analysis, engine, peak);
   std::fflush(stdout);
   return status;
@@ -234,7 +239,8 @@ std::string Capture(const char *self, const std::vector<std::string> &arguments)
   ::close(channel[1]);
   std::string output;
   char buffer[4096];
-  for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+    output.append(buffer, static_cast<std::size_t>(got));
   ::close(channel[0]);
   int status = 0;
   if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "";
@@ -256,7 +262,8 @@ bool Benchpreset(const char *self, const presets::Preset &p, const std::string &
     const std::string out = Capture(self, {"--analyse", p.name, folder});
     const std::size_t last = out.rfind("\n= ");
     double analysis = 0.0, engine = 0.0, megabytes = 0.0;
-    if (last == std::string::npos || std::sscanf(out.c_str() + last + 3, "%lf %lf %lf", &analysis, &engine, &megabytes) != 3) {
+    if (last == std::string::npos ||
+        std::sscanf(out.c_str() + last + 3, "%lf %lf %lf", &analysis, &engine, &megabytes) != 3) {
       std::printf("%s: the analysis failed\n", p.name);
       return false;
     }
@@ -274,7 +281,8 @@ bool Benchpreset(const char *self, const presets::Preset &p, const std::string &
   std::snprintf(analysis, sizeof analysis, "%.6f", Median(analyses));
   std::snprintf(engine, sizeof engine, "%.6f", Median(engines));
   const std::string out = Capture(self, {"--compare", p.name, folder, analysis, engine});
-  std::printf("  with the median analysis and its median engine time:\n%s", out.empty() ? "  the comparison failed\n" : out.c_str());
+  std::printf("  with the median analysis and its median engine time:\n%s",
+              out.empty() ? "  the comparison failed\n" : out.c_str());
   return !out.empty();
 }
 
@@ -309,8 +317,9 @@ int main(int argc, char **argv) {
 
   const fs::path folder = fs::temp_directory_path() / ("halvik-permutation-bench-" + std::to_string(::getpid()));
   fs::create_directories(folder);
-  std::printf("Whole analyses, console to /dev/null (targets: worst2 <= 5 s, worst30 <= 3 s, medium >= 1000x the"
-              " literal procedure; peak <= 64 MB)\n");
+  std::printf(
+      "Whole analyses, console to /dev/null (targets: worst2 <= 5 s, worst30 <= 3 s, medium >= 1000x the"
+      " literal procedure; peak <= 64 MB)\n");
   std::fflush(stdout);
   int failures = 0;
   for (const presets::Preset *p : chosen) {

@@ -35,7 +35,7 @@ void Serve(const std::vector<std::string> &contents, bool removed, const std::at
       if (stop || errno != ENXIO) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    removed && i + 1 == contents.size() ? void(::unlink(path.c_str())) : Freshpipe();
+    removed &&i + 1 == contents.size() ? void(::unlink(path.c_str())) : Freshpipe();
     ::fcntl(fd, F_SETFL, 0);
     for (std::size_t at = 0; at < contents[i].size(); at += 5) {
       const std::size_t size = std::min<std::size_t>(5, contents[i].size() - at);
@@ -91,30 +91,30 @@ const std::string Bad = "\nHalvik tried to convert an improper character:  ";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Changebetweenpasses,
-    ::testing::Values(
-        Change{Sample, Sample, ""},
-        // Between verification and the search pass.
-        Change{"s1 ACGTA\ns2 ACTTN\n", Sample, Changed}, Change{Sample + "s5 ACGTA\n", Sample, Changed},
-        Change{"s1 ACGTA\ns2 ACTT\ns3 ACGTA\ns4 TCGTA\n", Sample, Changed},
-        Change{"s1 ACGTA\ns2 ACTTN\ns3 ACGTAA\ns4 TCGTA\n", Sample, Changed},
-        Change{"s1 ACGTA\ns2 ACTTN\ns3", Sample, Changed}, Change{"", Sample, Changed},
-        Change{"s1 " + std::string(150000, 'A') + "\n", Sample, Changed},
-        Change{"s1 ACGTA\ns2 AC?TN\ns3 ACGTA\ns4 TCGTA\n", Sample, Bad + "?"},
-        // Between the search pass and the storing pass.
-        Change{Sample, "s1 ACGTA\ns2 ACTTN\ns3 ACGTA\n", Changed}, Change{Sample, Sample + "s5 ACGTA\n", Changed},
-        Change{Sample, "s1 ACGTA\ns2 ACTT\ns3 ACGTA\ns4 TCGTA\n", Changed},
-        Change{Sample, "s1 ACGTA\ns2 ACTTNN\ns3 ACGTA\ns4 TCGTA\n", Changed},
-        Change{Sample, "s1 " + std::string(150000, 'A') + "\n", Changed}, Change{Sample, "", Changed},
-        Change{Sample, "s1 ACGTA\ns2 ACTTN\ns3", Changed},
-        Change{Sample, "s1 ACGTA\ns2 ACxTN\ns3 ACGTA\ns4 TCGTA\n", Bad + "x"},
-        Change{Sample, "s1 ACGTA\r\ns2 ACTTN\r\ns3 ACGTA\r\ns4 TCGTA\r\n", Bad + "\r"},
-        // Same shape, other nucleotides: the stored sites need no longer
-        // segregate, and the statistics run on them regardless.
-        Change{Sample, "s1 ACGTA\ns2 ACGTA\ns3 ACGTA\ns4 ACGTA\n", ""},
-        Change{Sample, "x1 ACGTA\ny2 ACTTN\nz3 ACGTA\nw4 TCGTA\n", ""},
-        // Removed after verification, the file can no longer be read: the
-        // program ends with status 42 (the results file has no line yet).
-        Change{"", "", "", 42}));
+    ::testing::Values(Change{Sample, Sample, ""},
+                      // Between verification and the search pass.
+                      Change{"s1 ACGTA\ns2 ACTTN\n", Sample, Changed}, Change{Sample + "s5 ACGTA\n", Sample, Changed},
+                      Change{"s1 ACGTA\ns2 ACTT\ns3 ACGTA\ns4 TCGTA\n", Sample, Changed},
+                      Change{"s1 ACGTA\ns2 ACTTN\ns3 ACGTAA\ns4 TCGTA\n", Sample, Changed},
+                      Change{"s1 ACGTA\ns2 ACTTN\ns3", Sample, Changed}, Change{"", Sample, Changed},
+                      Change{"s1 " + std::string(150000, 'A') + "\n", Sample, Changed},
+                      Change{"s1 ACGTA\ns2 AC?TN\ns3 ACGTA\ns4 TCGTA\n", Sample, Bad + "?"},
+                      // Between the search pass and the storing pass.
+                      Change{Sample, "s1 ACGTA\ns2 ACTTN\ns3 ACGTA\n", Changed},
+                      Change{Sample, Sample + "s5 ACGTA\n", Changed},
+                      Change{Sample, "s1 ACGTA\ns2 ACTT\ns3 ACGTA\ns4 TCGTA\n", Changed},
+                      Change{Sample, "s1 ACGTA\ns2 ACTTNN\ns3 ACGTA\ns4 TCGTA\n", Changed},
+                      Change{Sample, "s1 " + std::string(150000, 'A') + "\n", Changed}, Change{Sample, "", Changed},
+                      Change{Sample, "s1 ACGTA\ns2 ACTTN\ns3", Changed},
+                      Change{Sample, "s1 ACGTA\ns2 ACxTN\ns3 ACGTA\ns4 TCGTA\n", Bad + "x"},
+                      Change{Sample, "s1 ACGTA\r\ns2 ACTTN\r\ns3 ACGTA\r\ns4 TCGTA\r\n", Bad + "\r"},
+                      // Same shape, other nucleotides: the stored sites need no longer
+                      // segregate, and the statistics run on them regardless.
+                      Change{Sample, "s1 ACGTA\ns2 ACGTA\ns3 ACGTA\ns4 ACGTA\n", ""},
+                      Change{Sample, "x1 ACGTA\ny2 ACTTN\nz3 ACGTA\nw4 TCGTA\n", ""},
+                      // Removed after verification, the file can no longer be read: the
+                      // program ends with status 42 (the results file has no line yet).
+                      Change{"", "", "", 42}));
 
 }  // namespace
 }  // namespace halvik::fuzzing

@@ -69,8 +69,8 @@ TEST_P(Transcript, MatchesByteForByte) {
   // user's shell leaves them, not as an earlier test may have set them.
   std::signal(SIGPIPE, SIG_DFL);
   std::signal(SIGXFSZ, SIG_DFL);
-  const std::string line = fs::exists(casedir / "run") ? Firstline(casedir / "run")
-                                                        : "$HALVIK < \"$STDIN\" > \"$STDOUT\" 2> \"$STDERR\"";
+  const std::string line =
+      fs::exists(casedir / "run") ? Firstline(casedir / "run") : "$HALVIK < \"$STDIN\" > \"$STDOUT\" 2> \"$STDERR\"";
   const int raw = std::system((enter + line).c_str());
   ASSERT_TRUE(WIFEXITED(raw)) << "the program did not exit normally";
 
@@ -100,7 +100,8 @@ std::vector<std::string> Casenames() {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Transcript, ::testing::ValuesIn(Casenames()), [](const auto &info) {
   std::string name = info.param;
-  std::replace_if(name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+  std::replace_if(
+      name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
   return name;
 });
 

@@ -110,12 +110,11 @@ TEST(Engine, SameCountsAndValuesAsTheReference) {
     const char *letters;
     std::int32_t lineups;
   };
-  const Shape shapes[] = {{4, 5, 2, 3, 1, "AGCT", 40},     {4, 5, 2, 3, 2, "AGCT", 40},
-                          {25, 30, 3, 8, 1, "AGCT", 40},   {41, 60, 4, 12, 2, "AGCT", 60},
-                          {60, 25, 5, 6, 30, "AGCT", 40},  {37, 45, 6, 7, 5, "AGCTN-", 60},
-                          {20, 1, 1, 2, 3, "AG", 60},      {48, 30, 2, 0, 4, "AGCT", 60},
-                          {24, 6, 1, 3, 3, "N-", 60},      {12, 2000, 3, 40, 2, "AGCTN-", 30},
-                          {300, 12, 4, 5, 4, "AGCT", 6},   {520, 12, 4, 5, 3, "AGCT", 4}};
+  const Shape shapes[] = {
+      {4, 5, 2, 3, 1, "AGCT", 40},        {4, 5, 2, 3, 2, "AGCT", 40},    {25, 30, 3, 8, 1, "AGCT", 40},
+      {41, 60, 4, 12, 2, "AGCT", 60},     {60, 25, 5, 6, 30, "AGCT", 40}, {37, 45, 6, 7, 5, "AGCTN-", 60},
+      {20, 1, 1, 2, 3, "AG", 60},         {48, 30, 2, 0, 4, "AGCT", 60},  {24, 6, 1, 3, 3, "N-", 60},
+      {12, 2000, 3, 40, 2, "AGCTN-", 30}, {300, 12, 4, 5, 4, "AGCT", 6},  {520, 12, 4, 5, 3, "AGCT", 4}};
   Fastreport seen;
   for (const Shape &s : shapes)
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
@@ -161,8 +160,8 @@ TEST(Engine, ExactSumsOnlyWhereBoundsCannotDecide) {
   EXPECT_LT(report.Exactwithin, 10);
   const Localities one = support::Division({1}, 40);
   Seedrandom(1);
-  const Lineupcounts counts = Fastcounts(d, one, Ratios(d, one, Identitylineup(40), nullptr), 50, Generator,
-                                         {2, &report});
+  const Lineupcounts counts =
+      Fastcounts(d, one, Ratios(d, one, Identitylineup(40), nullptr), 50, Generator, {2, &report});
   EXPECT_EQ(report.Exactwithin, 50);
   EXPECT_EQ(report.Exactbetween, 0);
   EXPECT_EQ(counts.Kst, 50);
@@ -272,9 +271,8 @@ TEST(Runlineups, EveryLineupOnceWhateverTheWorkers) {
   for (std::int32_t lineups : {0, 1, 15, 16, 17, 300}) {
     std::vector<std::vector<std::int32_t>> expected;
     Seedrandom(4);
-    Runlineups(n, lineups, 1, Generator, [&](int, std::int32_t, const std::int32_t *order) {
-      expected.emplace_back(order, order + n);
-    });
+    Runlineups(n, lineups, 1, Generator,
+               [&](int, std::int32_t, const std::int32_t *order) { expected.emplace_back(order, order + n); });
     for (int workers : {2, 3, 5}) {
       std::vector<std::vector<std::int32_t>> seen(static_cast<std::size_t>(lineups));
       Seedrandom(4);

@@ -21,8 +21,8 @@ struct Example {
   const char *name, *file;
   const char *localities;  // the count, then the first sequence of localities 2, 3, ...
   int sites;
-  const char *figures;     // label=value|...; the decimals say how closely it must agree
-  bool structured;         // P values should be small; else large
+  const char *figures;  // label=value|...; the decimals say how closely it must agree
+  bool structured;      // P values should be small; else large
 };
 
 const Example Examples[] = {
@@ -54,8 +54,8 @@ std::map<std::string, std::string> Analyse(const Example &example) {
   Inworkfolder here;
   Clearfolder();
   Writefile(example.file, Readfile(fs::path(HALVIK_E2E_DIR) / ".." / ".." / "examples" / example.file));
-  const Outcome run = Runwithkeys(example.file + std::string("\n\n") + example.localities + "y\n" +
-                                  std::to_string(Lineups) + "\nn\n");
+  const Outcome run =
+      Runwithkeys(example.file + std::string("\n\n") + example.localities + "y\n" + std::to_string(Lineups) + "\nn\n");
   EXPECT_EQ(run.status, 0);
   std::map<std::string, std::string> values;
   std::istringstream lines(Readfile(std::string(example.file) + ".HVK"));

@@ -55,7 +55,7 @@ struct Reference {
           for (int y = starts[j]; y < starts[j + 1]; ++y) Add(lineup, x, y, between, logbetween, betweenpairs);
     const double kt = observed ? (*observed)[0] : total / allpairs;
     const double kstart = observed ? (*observed)[3] : logtotal / allpairs;
-    return {kt, 1.0 - ks / kt, 1.0 - ks / (between / betweenpairs),
+    return {kt,     1.0 - ks / kt,         1.0 - ks / (between / betweenpairs),
             kstart, 1.0 - kstars / kstart, 1.0 - kstars / (logbetween / betweenpairs)};
   }
 
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
     Samples, Seededtest,
     ::testing::Values(Seeded{{Eight, {1, 4, 7, 9}}, 12345u, 300}, Seeded{{Twelve, {1, 7, 13}}, 2024u, 500},
                       Seeded{{{"A", "A", "G", "G", "A", "G"}, {1, 3, 5, 7}}, 7u, 400},  // many ties
-                      Seeded{{Eight, {1, 3, 6, 9}}, 99u, 1},                           // one lineup
+                      Seeded{{Eight, {1, 3, 6, 9}}, 99u, 1},                            // one lineup
                       Seeded{{Twelve, {1, 3, 5, 7, 9, 11, 13}}, 0u, 50},
                       // One locality: every shuffle sums the same whole numbers, so
                       // Kst' is exactly the observed 0; the logarithms are summed in

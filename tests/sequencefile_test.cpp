@@ -37,11 +37,11 @@ const std::string Full(100000, 'A');
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Verification,
-    ::testing::Values(Refusal{"s1 AC\tGT\n", "found an illegal character, \t, in sequence s1, base 00003"},
-                      Refusal{"s1 ACGT\n\ns2 ACGT\n", "found an illegal character, s, in sequence , base 00001"},
-                      Refusal{"s1 " + Full.substr(1) + "xA\n", "found an illegal character, x, in sequence s1, base 100000"},
-                      Refusal{"s1 " + Full + "x\n",
-                              "is set to handle up to 100000 nucleotides.\nSequence s1 has too many."}));
+    ::testing::Values(
+        Refusal{"s1 AC\tGT\n", "found an illegal character, \t, in sequence s1, base 00003"},
+        Refusal{"s1 ACGT\n\ns2 ACGT\n", "found an illegal character, s, in sequence , base 00001"},
+        Refusal{"s1 " + Full.substr(1) + "xA\n", "found an illegal character, x, in sequence s1, base 100000"},
+        Refusal{"s1 " + Full + "x\n", "is set to handle up to 100000 nucleotides.\nSequence s1 has too many."}));
 
 // Reached only when the file changed after verification.
 TEST(Conversion, Everybytebutthesixcodesisrefusedandshownasitis) {
@@ -93,7 +93,8 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
       }
       std::vector<std::string> stored(lines.size());
       for (int i = 0; i < length; ++i) {
-        if (std::all_of(lines.begin(), lines.end(), [&](const std::string &l) { return l[i] == lines[0][i]; })) continue;
+        if (std::all_of(lines.begin(), lines.end(), [&](const std::string &l) { return l[i] == lines[0][i]; }))
+          continue;
         const std::string number = std::to_string(i + 1);
         list += std::string(6 - number.size(), ' ') + number;
         for (std::size_t j = 0; j < lines.size(); ++j) stored[j] += lines[j][i];

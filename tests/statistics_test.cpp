@@ -38,13 +38,13 @@ TEST_P(Withinrange, Meansoverallpairswriteonlywhenechoing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, Withinrange,
-    ::testing::Values(Range{{"AGCT", "GGTT"}, 10, 2.0, std::log(3.0), 0.2}, Range{{"AG", "AG", "AG"}, 10, 0, 0, 0},
-                      // Differences 1, 2 and 3 for the pairs (1,2), (1,3), (2,3).
-                      Range{{"AAA", "GAA", "ACC"}, 60, 2.0, (std::log(2.0) + std::log(3.0) + std::log(4.0)) / 3.0,
-                            0.1 / 3.0},
-                      // Every pair one site apart: Piij is 1/L.
-                      Range{{"AA", "GA", "CA", "TA"}, 600, 1.0, std::log(2.0), 1.0 / 600.0},
-                      Range{{"-", "N", "A"}, 512, 1.0, std::log(2.0), 1.0 / 512.0}));
+    ::testing::Values(
+        Range{{"AGCT", "GGTT"}, 10, 2.0, std::log(3.0), 0.2}, Range{{"AG", "AG", "AG"}, 10, 0, 0, 0},
+        // Differences 1, 2 and 3 for the pairs (1,2), (1,3), (2,3).
+        Range{{"AAA", "GAA", "ACC"}, 60, 2.0, (std::log(2.0) + std::log(3.0) + std::log(4.0)) / 3.0, 0.1 / 3.0},
+        // Every pair one site apart: Piij is 1/L.
+        Range{{"AA", "GA", "CA", "TA"}, 600, 1.0, std::log(2.0), 1.0 / 600.0},
+        Range{{"-", "N", "A"}, 512, 1.0, std::log(2.0), 1.0 / 512.0}));
 
 TEST(Betweenlocalities, Sumsinlocalitythenpositionorder) {
   support::Setsequences({"AAA", "GAA", "GCA", "TTT", "CCC", "-AA"}, 30);

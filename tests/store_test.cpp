@@ -64,8 +64,12 @@ TEST(Comparison, Agreeswithapositionbypositioncountateverylength) {
 }
 
 TEST(Stringfromint, Padswithzerostofivedigitsandneverclipsmore) {
-  for (const auto &[n, text] : {std::pair<std::int32_t, const char *>{0, "00000"}, {42, "00042"}, {1000, "01000"},
-                                {99999, "99999"}, {100000, "100000"}, {2147483647, "2147483647"}})
+  for (const auto &[n, text] : {std::pair<std::int32_t, const char *>{0, "00000"},
+                                {42, "00042"},
+                                {1000, "01000"},
+                                {99999, "99999"},
+                                {100000, "100000"},
+                                {2147483647, "2147483647"}})
     EXPECT_EQ(Stringfromint(n), text);
 }
 

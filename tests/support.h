@@ -73,7 +73,10 @@ inline const fs::path &Workfolder() {
   static const fs::path &folder = *[] {
     std::string pattern = (fs::temp_directory_path() / "halvik-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) Fault("cannot make a working folder");
-    std::atexit([] { std::error_code ignored; fs::remove_all(Workfolder(), ignored); });
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(Workfolder(), ignored);
+    });
     return new fs::path(pattern);
   }();
   return folder;

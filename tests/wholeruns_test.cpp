@@ -35,7 +35,8 @@ TEST_P(Fuzzinput, Runsthroughtheharnesswithoutafault) {
 
 INSTANTIATE_TEST_SUITE_P(Corpora, Fuzzinput, ::testing::ValuesIn(Inputs()), [](const auto &info) {
   std::string name = info.param.parent_path().filename().string() + "_" + info.param.filename().string();
-  std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
   return name;
 });
 
@@ -59,7 +60,8 @@ TEST_P(Bufferedge, Everypartofarecordreadsthesameacrossit) {
     if (c == before && (c == 'A' || c == 'L' || c == 'M')) continue;
     for (const std::size_t place : {Seqbuffersize - 1, Seqbuffersize}) {
       // The blanks of the first record's separator move the edge into place.
-      const std::string file = "s1" + std::string(place - edge - 3 - Length, ' ') + std::string(Length, 'A') + "\n" + tail;
+      const std::string file =
+          "s1" + std::string(place - edge - 3 - Length, ' ') + std::string(Length, 'A') + "\n" + tail;
       EXPECT_EQ(Sequencefilefault(file), "") << "tail offset " << edge << " at file offset " << place;
     }
   }
@@ -81,8 +83,8 @@ std::string Twosequences(std::size_t length, std::size_t sites) {
 }
 
 TEST(Largefile, Isanalysedorrefusedbythegrammar) {
-  for (const std::string &file : {Twosequences(100000, 3), Twosequences(1 << 20, 3),
-                                  std::string(1 << 20, 'L') + " AC\nb AG\n"})
+  for (const std::string &file :
+       {Twosequences(100000, 3), Twosequences(1 << 20, 3), std::string(1 << 20, 'L') + " AC\nb AG\n"})
     EXPECT_EQ(Sequencefilefault(file), "") << file.size();
 }
 

@@ -16,8 +16,8 @@ namespace {
 // vectors. Within a word the sites lie in any order, the same for every
 // record: only counts are taken.
 struct Planes {
-  int Words;                         // 64-bit words per plane
-  std::vector<std::uint64_t> Bits;   // the three planes of record x from x * 3 * Words on
+  int Words;                        // 64-bit words per plane
+  std::vector<std::uint64_t> Bits;  // the three planes of record x from x * 3 * Words on
 };
 
 // For three codes (nine bits, the first highest): their bit 0s in bits 0-2,
@@ -38,13 +38,12 @@ void Unpack(const Sitearray &sites, std::int32_t count, std::uint64_t *planes, i
   // Codes past `count` are masked off.
   for (int g = 0; 8 * g < count; ++g) {
     const std::uint32_t group = Getgroup(sites, g);
-    const std::uint32_t bits = Spread.Bits[group >> 15] | Spread.Bits[group >> 6 & 511u] << 3 |
-                               Spread.Bits[group << 3 & 511u] << 6;
+    const std::uint32_t bits =
+        Spread.Bits[group >> 15] | Spread.Bits[group >> 6 & 511u] << 3 | Spread.Bits[group << 3 & 511u] << 6;
     const int codes = std::min(8, count - 8 * g);
     const std::uint64_t keep = (1u << codes) - 1u;
     const int word = g / 8, shift = 8 * (g % 8);
-    for (int plane = 0; plane < 3; ++plane)
-      planes[plane * words + word] |= (bits >> (8 * plane) & keep) << shift;
+    for (int plane = 0; plane < 3; ++plane) planes[plane * words + word] |= (bits >> (8 * plane) & keep) << shift;
   }
 }
 
@@ -79,7 +78,7 @@ void Countplain(const Planes &p, Differencetable &t) { Countall(p, t); }
 [[gnu::target("popcnt")]] void Countpopcnt(const Planes &p, Differencetable &t) { Countall(p, t); }
 
 [[gnu::target("avx512f,avx512vl,avx512bw,avx512vpopcntdq,popcnt")]] void Countvectors(const Planes &p,
-                                                                                  Differencetable &t) {
+                                                                                      Differencetable &t) {
   Countall(p, t);
 }
 

@@ -40,8 +40,7 @@ inline void Setcode(Packedcodes<Positions> &a, int p, Nucleotidecode c) {
   const unsigned byte = bit >> 3, shift = bit & 7u;
   const unsigned mask = 7u << (13 - shift), value = (c & 7u) << (13 - shift);
   a.Bytes[byte] = static_cast<std::uint8_t>((a.Bytes[byte] & ~(mask >> 8)) | (value >> 8));
-  if (shift > 5)
-    a.Bytes[byte + 1] = static_cast<std::uint8_t>((a.Bytes[byte + 1] & ~mask) | (value & 0xffu));
+  if (shift > 5) a.Bytes[byte + 1] = static_cast<std::uint8_t>((a.Bytes[byte + 1] & ~mask) | (value & 0xffu));
 }
 
 // Eight codes fill exactly three bytes, so positions 8g+1..8g+8 are bytes
@@ -68,9 +67,9 @@ struct Sequencerecord {
 };
 
 struct Population {
-  std::int32_t Seqlength;    // L, common to every sequence
-  std::int32_t Numseqs;      // N
-  std::int32_t Numsegsites;  // S
+  std::int32_t Seqlength;            // L, common to every sequence
+  std::int32_t Numseqs;              // N
+  std::int32_t Numsegsites;          // S
   Sequencerecord Seqs[Maxseqs + 1];  // records 1..Maxseqs; 0 is unused
 };
 

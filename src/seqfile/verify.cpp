@@ -42,7 +42,8 @@ void Readlabel(Seqfile &file, std::int32_t n, char &c) {
 bool Allnucleotides(std::string_view piece) {
   std::uint8_t good = 0xff;
   for (const char c : piece)
-    good &= static_cast<std::uint8_t>(-(c == 'A') | -(c == 'C') | -(c == 'G') | -(c == 'T') | -(c == 'N') | -(c == '-'));
+    good &=
+        static_cast<std::uint8_t>(-(c == 'A') | -(c == 'C') | -(c == 'G') | -(c == 'T') | -(c == 'N') | -(c == '-'));
   return good == 0xff;
 }
 

@@ -37,8 +37,8 @@ void Pline(const char *label, std::int32_t count, std::int32_t lineups, bool tab
 
 }  // namespace
 
-void Countlineup(const Distances &distances, const Localities &division, const Observed &observed,
-                 const Lineup &lineup, Lineupcounts &counts) {
+void Countlineup(const Distances &distances, const Localities &division, const Observed &observed, const Lineup &lineup,
+                 Lineupcounts &counts) {
   // A not-a-number on either side compares false and is not counted.
   const double ks = Weightedwithin(Kj, distances, division, lineup, false);
   if (1.0 - ks / observed.Kt >= observed.Kst) ++counts.Kst;

@@ -10,8 +10,8 @@
 namespace halvik {
 
 // Adds to the counts the ratios of one lineup that reach the observed ones.
-void Countlineup(const Distances &distances, const Localities &division, const Observed &observed,
-                 const Lineup &lineup, Lineupcounts &counts);
+void Countlineup(const Distances &distances, const Localities &division, const Observed &observed, const Lineup &lineup,
+                 Lineupcounts &counts);
 
 // The four counts over `lineups` shuffles drawn from Rnd, each lineup's
 // statistics computed by the estimators exactly as stated: the reference.

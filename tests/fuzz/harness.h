@@ -37,7 +37,8 @@ inline std::string Reference(std::string_view file, int &sites) {
     if (at == file.size()) return "a label with no sequence after it";
     const std::size_t start = at;  // the sequence: the rest of the line
     for (; at < file.size() && file[at] != '\n'; ++at)
-      if (std::string_view("AGCTN-").find(file[at]) == std::string_view::npos) return "a character that is no nucleotide";
+      if (std::string_view("AGCTN-").find(file[at]) == std::string_view::npos)
+        return "a character that is no nucleotide";
     if (at - start > 100000) return "a sequence longer than 100000";
     sequences.push_back(file.substr(start, at - start));
     if (at < file.size()) ++at;  // the line feed
@@ -47,7 +48,8 @@ inline std::string Reference(std::string_view file, int &sites) {
     if (s.size() != sequences[0].size()) return "records of different lengths";
   sites = 0;
   for (std::size_t i = 0; i < sequences[0].size(); ++i)
-    sites += std::any_of(sequences.begin(), sequences.end(), [&](std::string_view s) { return s[i] != sequences[0][i]; });
+    sites +=
+        std::any_of(sequences.begin(), sequences.end(), [&](std::string_view s) { return s[i] != sequences[0][i]; });
   if (sites == 0) return "no segregating site";
   return sites > 10000 ? "more than 10000 segregating sites" : "";
 }
@@ -81,7 +83,6 @@ inline void Clearfolder(bool samples = false) {
       fs::remove_all(entry.path());
 }
 
-
 inline constexpr std::string_view Question = "Would you like to start again (y/n)?  ";
 
 // One analysis of the given sequence file by the script above, held to the
@@ -95,7 +96,8 @@ inline std::string Sequencefilefault(std::string_view bytes) {
   if (!run.console.ends_with(Question)) return "the console does not end with the start-again question";
   int sites = 0;
   const std::string broken = Reference(bytes, sites), results = Readfile("s.txt.HVK");
-  if (!broken.empty()) return run.errormessage.empty() ? "a file breaking the grammar was accepted (" + broken + ")" : "";
+  if (!broken.empty())
+    return run.errormessage.empty() ? "a file breaking the grammar was accepted (" + broken + ")" : "";
   if (!run.errormessage.empty()) return "a valid file was refused: " + run.errormessage;
   std::string total = std::to_string(sites);
   total = "Halvik found a total of " + std::string(4 - std::min<std::size_t>(4, total.size()), ' ') + total +
@@ -125,11 +127,13 @@ inline int Fuzzkeyboard(const std::uint8_t *data, std::size_t size) {
   for (const Samplefile &sample : Samples)
     if (!fs::exists(sample.name) || Readfile(sample.name) != sample.text) Writefile(sample.name, sample.text);
   const Outcome run = Runwithkeys(std::move(keys));
-  if (run.status == 0 && !run.console.ends_with(Question)) Fault("the console does not end with the start-again question");
+  if (run.status == 0 && !run.console.ends_with(Question))
+    Fault("the console does not end with the start-again question");
   if (run.status != 0 && (run.status != 42 || !run.keysusedup))
     Fault("status " + std::to_string(run.status) + (run.keysusedup ? "" : " with keys left unread"));
   for (const Samplefile &sample : Samples)
-    if (Readfile(sample.name) != sample.text) Fault(std::string("the program changed the sequence file ") + sample.name);
+    if (Readfile(sample.name) != sample.text)
+      Fault(std::string("the program changed the sequence file ") + sample.name);
   return 0;
 }
 

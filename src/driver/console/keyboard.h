@@ -9,7 +9,7 @@ namespace halvik {
 // console, so a prompt is visible before the program waits. When the input
 // has ended while a read waits, the read throws Ioerror.
 struct Keyboardsource {
-  int fd = 0;            // -1: no descriptor, only `buffer` (tests)
+  int fd = 0;  // -1: no descriptor, only `buffer` (tests)
   std::string buffer;
   std::size_t position = 0;
   bool ended = false;

@@ -6,9 +6,9 @@
 
 namespace halvik {
 
-extern Textsink Console;        // standard output
-extern Textsink Outfile;        // the results file
-extern Keyboardsource Keyboard; // standard input
+extern Textsink Console;         // standard output
+extern Textsink Outfile;         // the results file
+extern Keyboardsource Keyboard;  // standard input
 
 // Binds the console and the keyboard to the given descriptors (-1: none) and
 // leaves the results file closed.

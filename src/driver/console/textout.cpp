@@ -17,8 +17,7 @@ namespace {
 constexpr std::size_t Deliverthreshold = 1 << 16;
 
 void Afterwrite(Textsink &sink, std::string_view text) {
-  if (sink.lineflush ? text.find('\n') != std::string_view::npos
-                     : sink.pending.size() >= Deliverthreshold)
+  if (sink.lineflush ? text.find('\n') != std::string_view::npos : sink.pending.size() >= Deliverthreshold)
     Deliver(sink);
 }
 
@@ -78,8 +77,7 @@ void Closefile(Textsink &sink) {
     throw;
   }
   sink.fd = -1;
-  if (::close(fd) != 0 && errno != EINTR)
-    throw Ioerror("cannot close " + sink.what + ": " + std::strerror(errno));
+  if (::close(fd) != 0 && errno != EINTR) throw Ioerror("cannot close " + sink.what + ": " + std::strerror(errno));
 }
 
 std::string Realtext(double x, int decimals) {

@@ -13,10 +13,10 @@ namespace halvik {
 // line feed has been written, so every finished line is on disk at once.
 struct Textsink {
   std::string pending;
-  int fd = -1;                      // -1: closed (or a memory sink)
-  std::string *memory = nullptr;    // tests: receives the delivered bytes
+  int fd = -1;                    // -1: closed (or a memory sink)
+  std::string *memory = nullptr;  // tests: receives the delivered bytes
   bool lineflush = false;
-  std::string what;                 // named in the report of a failed write
+  std::string what;  // named in the report of a failed write
 };
 
 bool Isopen(const Textsink &sink);

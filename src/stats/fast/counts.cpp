@@ -233,8 +233,8 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
   lineups = std::max(lineups, 0);
   const Plan plan = Makeplan(distances, division, observed, options.Null != nullptr);
   if (options.Null != nullptr)
-    for (std::vector<double> *values : {&options.Null->Kst, &options.Null->Fst, &options.Null->Kststar,
-                                        &options.Null->Fsbstar})
+    for (std::vector<double> *values :
+         {&options.Null->Kst, &options.Null->Fst, &options.Null->Kststar, &options.Null->Fsbstar})
       values->assign(static_cast<std::size_t>(lineups), 0.0);
   const Clock::time_point prepared = Clock::now();
   int workers = options.Workers > 0 ? options.Workers : Autoworkers(plan, lineups);

@@ -40,8 +40,8 @@ void Fillplain(std::uint32_t *w, std::uint16_t *v, std::uint32_t n, std::uint32_
 }
 
 [[gnu::target("avx512f,avx512vl,avx512bw,avx512dq")]] void Fillavx512(std::uint32_t *w, std::uint16_t *v,
-                                                                     std::uint32_t n, std::uint32_t m,
-                                                                     std::uint32_t h, bool t) {
+                                                                      std::uint32_t n, std::uint32_t m, std::uint32_t h,
+                                                                      bool t) {
   Fillwith(w, v, n, m, h, t);
 }
 

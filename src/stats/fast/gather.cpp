@@ -59,7 +59,7 @@ struct Chains {
 // Not vectorised: without a gather instruction, the compiler's vectors
 // would fetch the cells one lane at a time, slower than plain loads.
 [[gnu::optimize("no-tree-vectorize")]] Pairsums Gathertriangle(const Pairtable &table, const std::int32_t *members,
-                                                             std::int32_t size) {
+                                                               std::int32_t size) {
   Chains c;
   if (table.Packed != nullptr)
     for (std::int32_t i = 0; i + 1 < size; ++i) Addpacked(table, members[i], members + i + 1, size - i - 1, c);
@@ -69,8 +69,8 @@ struct Chains {
 }
 
 [[gnu::optimize("no-tree-vectorize")]] Pairsums Gatherrectangle(const Pairtable &table, const std::int32_t *rows,
-                                                              std::int32_t nrows, const std::int32_t *columns,
-                                                              std::int32_t ncolumns) {
+                                                                std::int32_t nrows, const std::int32_t *columns,
+                                                                std::int32_t ncolumns) {
   Chains c;
   if (table.Packed != nullptr)
     for (std::int32_t i = 0; i < nrows; ++i) Addpacked(table, rows[i], columns, ncolumns, c);
