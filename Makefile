@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run build test test-sanitize bench demo fuzz install clean
+.PHONY: run build test test-sanitize test-thread bench demo fuzz install clean
 
 build/release/Makefile:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DHALVIK_TESTS=OFF $(CMAKE_FLAGS)
@@ -22,6 +22,12 @@ test-sanitize:
 	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVIK_TESTS=ON -DHALVIK_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build build/sanitize -j $(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
+
+# The permutation engine's threads under ThreadSanitizer.
+test-thread:
+	cmake -S . -B build/thread -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVIK_TESTS=ON -DHALVIK_TSAN=ON $(CMAKE_FLAGS)
+	cmake --build build/thread -j $(JOBS) --target halvik_tests
+	TSAN_OPTIONS=halt_on_error=1 ./build/thread/tests/halvik_tests --gtest_filter='Engine.*:Draws.*:Runlineups.*'
 
 bench:
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DHALVIK_TESTS=OFF -DHALVIK_BENCH=ON $(CMAKE_FLAGS)
