@@ -196,7 +196,7 @@ TEST(Sumbounds, EncloseTheSumInEveryOrder) {
       real.push_back(logs.Real[diff]);
       fixed += logs.Images[diff];
     }
-    const Interval bounds = Sumbounds(fixed, terms, logs.Shift);
+    const Interval bounds = Sumbounds(fixed, Scalefor(terms, logs.Shift));
     for (int order = 0; order < 4; ++order) {
       if (order == 1) std::sort(real.begin(), real.end());
       if (order == 2) std::sort(real.rbegin(), real.rend());
@@ -207,8 +207,8 @@ TEST(Sumbounds, EncloseTheSumInEveryOrder) {
       ASSERT_GE(bounds.Hi, sum) << "round " << round << ", order " << order;
     }
   }
-  EXPECT_EQ(Sumbounds(0, 0, 30).Lo, 0.0);
-  EXPECT_EQ(Sumbounds(0, 0, 30).Hi, 0.0);
+  EXPECT_EQ(Sumbounds(0, Scalefor(0, 30)).Lo, 0.0);
+  EXPECT_EQ(Sumbounds(0, Scalefor(0, 30)).Hi, 0.0);
 }
 
 TEST(Sumbounds, NarrowAtFullScale) {
@@ -218,7 +218,7 @@ TEST(Sumbounds, NarrowAtFullScale) {
   // A locality of 500 sequences whose pairs differ at 40 sites: the bounds
   // are as close as the rounding of the sum itself allows.
   const std::int64_t terms = 500 * 499 / 2;
-  const Interval bounds = Sumbounds(terms * logs.Images[40], terms, logs.Shift);
+  const Interval bounds = Sumbounds(terms * logs.Images[40], Scalefor(terms, logs.Shift));
   EXPECT_LT((bounds.Hi - bounds.Lo) / (static_cast<double>(terms) * logs.Real[40]), 1e-10);
 }
 

@@ -28,8 +28,6 @@ void Pad(Textsink &sink, std::size_t length, int width) {
 
 }  // namespace
 
-bool Isopen(const Textsink &sink) { return sink.fd >= 0 || sink.memory != nullptr; }
-
 void Deliver(Textsink &sink) {
   if (sink.pending.empty()) return;
   if (sink.memory != nullptr) {

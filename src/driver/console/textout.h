@@ -19,7 +19,6 @@ struct Textsink {
   std::string what;  // named in the report of a failed write
 };
 
-bool Isopen(const Textsink &sink);
 // Writes out everything pending; throws Ioerror when the write fails.
 void Deliver(Textsink &sink);
 // Opens a file for writing, replacing any file of that name with an empty one.

@@ -53,8 +53,4 @@ Interval Sumbounds(std::int64_t fixed, const Boundscale &scale) {
   return {lo, Up(exacthi * scale.Grow)};
 }
 
-Interval Sumbounds(std::int64_t fixed, std::int64_t terms, int shift) {
-  return Sumbounds(fixed, Scalefor(terms, shift));
-}
-
 }  // namespace halvik

@@ -44,6 +44,5 @@ Boundscale Scalefor(std::int64_t terms, int shift);
 // order, of `terms` non-negative doubles whose fixed-point images (units of
 // 2^-shift) add up to `fixed`.
 Interval Sumbounds(std::int64_t fixed, const Boundscale &scale);
-Interval Sumbounds(std::int64_t fixed, std::int64_t terms, int shift);
 
 }  // namespace halvik
