@@ -109,6 +109,7 @@ TEST(Engine, SameCountsAndValuesAsTheReference) {
     int n, sites, ancestors, rarity, localities;
     const char *letters;
     std::int32_t lineups;
+    std::vector<std::int32_t> starts = {};  // else random, for `localities`
   };
   const Shape shapes[] = {
       {4, 5, 2, 3, 1, "AGCT", 40},        {4, 5, 2, 3, 2, "AGCT", 40},    {25, 30, 3, 8, 1, "AGCT", 40},
@@ -121,7 +122,8 @@ TEST(Engine, SameCountsAndValuesAsTheReference) {
       std::mt19937 random(seed * 7919 + static_cast<std::uint32_t>(s.n));
       support::Setsequences(Sample(random, s.n, s.sites, s.ancestors, s.rarity, s.letters), s.sites * 3);
       const Distances d = Measuredistances(Pop);
-      const Localities division = support::Division(Randomstarts(random, s.n, s.localities), s.n);
+      const Localities division =
+          support::Division(s.starts.empty() ? Randomstarts(random, s.n, s.localities) : s.starts, s.n);
       Expectsame(d, division, Ratios(d, division, Identitylineup(s.n), nullptr), s.lineups, seed, seen);
       Lineup shuffled = Identitylineup(s.n);
       std::shuffle(shuffled.begin() + 1, shuffled.begin() + s.n + 1, random);

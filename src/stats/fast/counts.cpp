@@ -164,12 +164,20 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
   const int lanes = s.Waiting;
   const std::int32_t *orders[Maxlanes] = {};
   double ksstar[Maxlanes] = {}, means[Maxlanes], fbstar[Maxlanes];
+  // When every value is wanted, the plain sums come from the same loads.
+  std::int64_t diffs[Maxlanes][Maxlocalities + 2], within[Maxlanes] = {};
   for (int j = 0; j < lanes; ++j) orders[j] = s.Orders[j];
   for (int k = 1; k <= p.Count; ++k) {
-    Withinstars(terms, orders, lanes, p.Start[k], p.Start[k + 1] - 1, means);
-    for (int j = 0; j < lanes; ++j) ksstar[j] = ksstar[j] + means[j] * p.Weight[k];
+    Withinstars(terms, orders, lanes, p.Start[k], p.Start[k + 1] - 1, means, p.Everyvalue ? within : nullptr);
+    for (int j = 0; j < lanes; ++j) {
+      ksstar[j] = ksstar[j] + means[j] * p.Weight[k];
+      diffs[j][k] = within[j];
+    }
   }
-  if (p.Everyvalue) Betweenstars(terms, orders, lanes, p.Start, p.Count, fbstar);
+  if (p.Everyvalue) {
+    Betweenstars(terms, orders, lanes, p.Start, p.Count, fbstar);
+    for (int j = 0; j < lanes; ++j) Plainratios(p, diffs[j], s.Opens[j], sink.Into);
+  }
   for (int j = 0; j < lanes; ++j) {
     Open &open = s.Opens[j];
     const double kststar = 1.0 - ksstar[j] / o.Ktstar;
@@ -195,18 +203,19 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
 }
 
 void Evaluate(const Plan &p, std::int32_t number, const std::int32_t *order, Scratch &s, Sink &sink) {
-  if (p.Grouped) Group(p, order, s);
-  std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
-  Withinsums(p, order, s, diff, log);
   Open &open = s.Opens[s.Waiting];
   open.Number = number;
-  Plainratios(p, diff, open, sink.Into);
   if (p.Everyvalue) {
-    // The bounds decide nothing here: every value is summed exactly.
+    // The bounds decide nothing here: every value is summed exactly, the
+    // plain ones with them.
     open.Kstar = open.Fstar = Verdict::Unsure;
     if (p.Betweenpairs == 0) open.Fstar = Verdict::Notcounted;
-  } else if (Countstarred(p, log, open, sink.Into)) {
-    return;
+  } else {
+    if (p.Grouped) Group(p, order, s);
+    std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
+    Withinsums(p, order, s, diff, log);
+    Plainratios(p, diff, open, sink.Into);
+    if (Countstarred(p, log, open, sink.Into)) return;
   }
   ++sink.Into.Exactwithin;
   std::copy(order, order + p.N, s.Orders[s.Waiting]);

@@ -1,5 +1,8 @@
 #include "stats/fast/exact.h"
 
+#include <array>
+#include <utility>
+
 namespace halvik {
 
 namespace {
@@ -8,18 +11,35 @@ const std::uint16_t *Row(const Exactterms &terms, std::int32_t record) {
   return terms.Cells + static_cast<std::int64_t>(record) * terms.N;
 }
 
-template <int Lanes>
+// With Plain, the sums of d come along: their loads are made anyway.
+template <int Lanes, bool Plain>
 void Withinlanes(const Exactterms &terms, const std::int32_t *const *orders, std::int32_t first, std::int32_t last,
-                 double *means) {
+                 double *means, std::int64_t *diffs) {
   double sum[Lanes] = {};
+  std::int64_t plain[Lanes] = {};
   for (std::int32_t a = first; a <= last; ++a) {
     const std::uint16_t *row[Lanes];
     for (int j = 0; j < Lanes; ++j) row[j] = Row(terms, orders[j][a - 1]);
     for (std::int32_t b = a + 1; b <= last; ++b)
-      for (int j = 0; j < Lanes; ++j) sum[j] += terms.Terms[row[j][orders[j][b - 1]]];
+      for (int j = 0; j < Lanes; ++j) {
+        const std::uint16_t d = row[j][orders[j][b - 1]];
+        sum[j] += terms.Terms[d];
+        if constexpr (Plain) plain[j] += d;
+      }
   }
   const std::int32_t m = last - first + 1;
   for (int j = 0; j < Lanes; ++j) means[j] = sum[j] / (static_cast<double>(m * (m - 1)) / 2.0);
+  if constexpr (Plain)
+    for (int j = 0; j < Lanes; ++j) diffs[j] = plain[j];
+}
+
+template <int Lanes>
+void Withinlanes(const Exactterms &terms, const std::int32_t *const *orders, std::int32_t first, std::int32_t last,
+                 double *means, std::int64_t *diffs) {
+  if (diffs != nullptr)
+    Withinlanes<Lanes, true>(terms, orders, first, last, means, diffs);
+  else
+    Withinlanes<Lanes, false>(terms, orders, first, last, means, diffs);
 }
 
 // Localities i < j, and the positions within each ascending, as Fbetweenstar.
@@ -41,27 +61,28 @@ void Betweenlanes(const Exactterms &terms, const std::int32_t *const *orders, co
   for (int j = 0; j < Lanes; ++j) means[j] = sum[j] / static_cast<double>(pairs);
 }
 
+// The instances for every number of lanes, 1..Maxlanes, by that number.
+template <std::size_t... Count>
+constexpr auto Withintable(std::index_sequence<Count...>) {
+  return std::array{&Withinlanes<static_cast<int>(Count) + 1>...};
+}
+template <std::size_t... Count>
+constexpr auto Betweentable(std::index_sequence<Count...>) {
+  return std::array{&Betweenlanes<static_cast<int>(Count) + 1>...};
+}
+constexpr auto Withinby = Withintable(std::make_index_sequence<Maxlanes>{});
+constexpr auto Betweenby = Betweentable(std::make_index_sequence<Maxlanes>{});
+
 }  // namespace
 
 void Withinstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, std::int32_t first,
-                 std::int32_t last, double *means) {
-  static_assert(Maxlanes == 4);
-  switch (lanes) {
-    case 1: return Withinlanes<1>(terms, orders, first, last, means);
-    case 2: return Withinlanes<2>(terms, orders, first, last, means);
-    case 3: return Withinlanes<3>(terms, orders, first, last, means);
-    default: return Withinlanes<4>(terms, orders, first, last, means);
-  }
+                 std::int32_t last, double *means, std::int64_t *diffs) {
+  Withinby[static_cast<std::size_t>(lanes - 1)](terms, orders, first, last, means, diffs);
 }
 
 void Betweenstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, const Starttable &start,
                   std::int32_t count, double *means) {
-  switch (lanes) {
-    case 1: return Betweenlanes<1>(terms, orders, start, count, means);
-    case 2: return Betweenlanes<2>(terms, orders, start, count, means);
-    case 3: return Betweenlanes<3>(terms, orders, start, count, means);
-    default: return Betweenlanes<4>(terms, orders, start, count, means);
-  }
+  Betweenby[static_cast<std::size_t>(lanes - 1)](terms, orders, start, count, means);
 }
 
 }  // namespace halvik

@@ -22,9 +22,10 @@ constexpr int Maxlanes = 4;
 
 // Kjstar over positions first..last (from 1) of each of `lanes` lineups, at
 // most Maxlanes, into means[0..lanes-1]; orders[j][p-1] is the record at
-// position p of lineup j, counted from 0.
+// position p of lineup j, counted from 0. When `diffs` is given, the sums of
+// d over the same pairs go there too.
 void Withinstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, std::int32_t first,
-                 std::int32_t last, double *means);
+                 std::int32_t last, double *means, std::int64_t *diffs = nullptr);
 
 // Fbetweenstar of each of `lanes` lineups.
 void Betweenstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, const Starttable &start,
