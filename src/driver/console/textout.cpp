@@ -30,6 +30,10 @@ void Pad(Textsink &sink, std::size_t length, int width) {
 
 void Deliver(Textsink &sink) {
   if (sink.pending.empty()) return;
+  if (sink.discard) {
+    sink.pending.clear();
+    return;
+  }
   if (sink.memory != nullptr) {
     sink.memory->append(sink.pending);
     sink.pending.clear();

@@ -16,7 +16,8 @@ struct Textsink {
   int fd = -1;                    // -1: closed (or a memory sink)
   std::string *memory = nullptr;  // tests: receives the delivered bytes
   bool lineflush = false;
-  std::string what;  // named in the report of a failed write
+  bool discard = false;  // the command line's console: everything is dropped
+  std::string what;      // named in the report of a failed write
 };
 
 // Writes out everything pending; throws Ioerror when the write fails.
