@@ -42,7 +42,7 @@ double Weightedwithin(Rangeestimator estimator, const Distances &distances, cons
 }
 
 Subdivision Subdivisionstats(const Distances &distances, const Localities &division) {
-  const std::int32_t n = Pop.Numseqs;
+  const std::int32_t n = distances.Diffs.Size;
   const Lineup lineup = Identitylineup(n);
   Subdivision s{};
   for (std::int32_t k = 1; k <= division.Count; ++k)

@@ -1,0 +1,23 @@
+// Every pair of localities tested on its own.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "cli/fileanalysis.h"
+#include "stats/distances.h"
+#include "stats/localities.h"
+
+namespace halvik {
+
+// The seed of the pair of localities i < j (from 1) in a run seeded with
+// `seed`: seed + 1000 i + j, modulo 2^32.
+std::uint32_t Pairseed(std::uint32_t seed, std::int32_t i, std::int32_t j);
+
+// With three or more localities, for every pair i < j the row of the
+// analysis of a file made of the two localities' sequences in file order,
+// divided between them and seeded with Pairseed: the same figures, computed
+// from the sample in Pop and its distances. Nothing is written anywhere.
+std::vector<Fileresult> Testpairs(const Distances &distances, const Localities &division, const Fileresult &whole,
+                                  const Filerequest &request);
+
+}  // namespace halvik

@@ -1,0 +1,203 @@
+#include "cli/table.h"
+
+#include <array>
+#include <cmath>
+
+#include "cli/numbers.h"
+#include "cli/version.h"
+
+namespace halvik {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The four tested statistics: their column stem, observed value and count.
+struct Tested {
+  const char *Stem;
+  double Observed;
+  std::int32_t Count;
+};
+
+std::array<Tested, 4> Testedof(const Fileresult &r) {
+  return {Tested{"kst", r.Stats.Kst, r.Counts.Kst}, Tested{"fst", r.Stats.Fst, r.Counts.Fst},
+          Tested{"kstar_st", r.Stats.Kststar, r.Counts.Kststar}, Tested{"fstar_sb", r.Stats.Fsbstar, r.Counts.Fsbstar}};
+}
+
+// The figures of an analysis by column, in the table's order after message.
+std::vector<std::pair<std::string, Json>> Figures(const Fileresult &r) {
+  std::string sizes;
+  for (const Rangevalues &l : r.Localities) sizes += (sizes.empty() ? "" : ",") + std::to_string(l.Size);
+  const Subdivision &s = r.Stats;
+  std::vector<std::pair<std::string, Json>> f = {{"sequences", r.Sequences},
+                                                 {"length", r.Length},
+                                                 {"sites", r.Sites},
+                                                 {"pn", r.Pn},
+                                                 {"theta", r.Theta},
+                                                 {"localities", r.Localities.size()},
+                                                 {"sizes", sizes},
+                                                 {"ks", s.Ks},
+                                                 {"kt", s.Kt},
+                                                 {"kst", s.Kst},
+                                                 {"fs", s.Fs},
+                                                 {"ft", s.Ft},
+                                                 {"fst", s.Fst},
+                                                 {"kstar_s", s.Ksstar},
+                                                 {"kstar_t", s.Ktstar},
+                                                 {"kstar_st", s.Kststar},
+                                                 {"fstar_s", s.Fsstar},
+                                                 {"fstar_b", s.Fbstar},
+                                                 {"fstar_sb", s.Fsbstar},
+                                                 {"lineups", r.Lineups},
+                                                 {"seed", r.Seed}};
+  for (const Tested &t : Testedof(r)) {
+    const Pvalues p = Pvaluesof(t.Count, r.Lineups, t.Observed);
+    std::string stem = t.Stem;
+    stem += '_';
+    f.insert(f.end(), {{stem + "count", std::isnan(t.Observed) ? 0 : t.Count},
+                       {stem + "p", p.P},
+                       {stem + "p1", p.P1},
+                       {stem + "se", p.Se}});
+  }
+  return f;
+}
+
+std::string Groupsof(const Fileresult &r) {
+  std::string names;
+  for (const Rangevalues &l : r.Localities)
+    if (!l.Name.empty()) names += (names.empty() ? "" : ",") + l.Name;
+  return names;
+}
+
+// A text field: tabs and line ends would break the row.
+std::string Field(std::string text) {
+  for (char &c : text)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+std::string Cell(const Json &value) {
+  if (value.is_string()) return Field(value.get<std::string>());
+  if (value.is_number_float()) return Shortest(value.get<double>());
+  return value.dump();
+}
+
+// JSON has no NaN or infinity: such a number is null.
+Json Number(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }
+
+Json Finite(const Json &value) { return value.is_number_float() ? Number(value.get<double>()) : value; }
+
+Json Rangejson(const Rangevalues &r) {
+  Json j;
+  if (!r.Name.empty()) j["name"] = r.Name;
+  j["first"] = r.First;
+  j["last"] = r.Last;
+  j["size"] = r.Size;
+  j["pi"] = Number(r.Pi);
+  j["k"] = Number(r.K);
+  j["kstar"] = Number(r.Kstar);
+  return j;
+}
+
+const char *const Holmcolumns[] = {"kst_p1_holm", "fst_p1_holm", "kstar_st_p1_holm", "fstar_sb_p1_holm"};
+
+Json Rowjson(const Fileresult &r, bool pairwise, const double *holm) {
+  Json j;
+  j["file"] = r.File;
+  if (pairwise) j["pair"] = r.Pair;
+  j["status"] = r.Ok ? "ok" : "refused";
+  j["message"] = r.Message;
+  if (r.Ok)
+    for (const auto &[name, value] : Figures(r)) j[name] = Finite(value);
+  j["version"] = Version;
+  if (pairwise && holm != nullptr)
+    for (int s = 0; s < 4; ++s) j[Holmcolumns[s]] = Number(holm[s]);
+  j["groups"] = Groupsof(r);
+  j["notes"] = r.Notes;
+  if (r.Ok) {
+    j["locality_values"] = Json::array();
+    for (const Rangevalues &l : r.Localities) j["locality_values"].push_back(Rangejson(l));
+    j["sample_values"] = Rangejson(r.Whole);
+  }
+  return j;
+}
+
+// Fields joined by tabs, ending the line.
+std::string Joined(const std::vector<std::string> &fields) {
+  std::string line;
+  for (const std::string &field : fields) {
+    if (!line.empty() || &field != &fields.front()) line += '\t';
+    line += field;
+  }
+  line += '\n';
+  return line;
+}
+
+}  // namespace
+
+std::string Tsvheader(bool pairwise) {
+  std::vector<std::string> names{"file"};
+  if (pairwise) names.emplace_back("pair");
+  names.insert(names.end(), {"status", "message"});
+  for (const auto &[name, value] : Figures(Fileresult{})) names.push_back(name);
+  names.emplace_back("version");
+  if (pairwise) names.insert(names.end(), std::begin(Holmcolumns), std::end(Holmcolumns));
+  names.insert(names.end(), {"groups", "notes"});
+  return Joined(names);
+}
+
+std::string Tsvrow(const Fileresult &row, bool pairwise, const double *holm) {
+  std::vector<std::string> fields{Field(row.File)};
+  if (pairwise) fields.push_back(Field(row.Pair));
+  fields.insert(fields.end(), {row.Ok ? "ok" : "refused", Field(row.Message)});
+  for (const auto &[name, value] : Figures(row)) fields.push_back(row.Ok ? Cell(value) : "");
+  fields.emplace_back(Version);
+  if (pairwise)
+    for (int s = 0; s < 4; ++s) fields.push_back(holm != nullptr && row.Ok ? Shortest(holm[s]) : "");
+  fields.insert(fields.end(), {Field(Groupsof(row)), Field(row.Notes)});
+  return Joined(fields);
+}
+
+std::vector<std::array<double, 4>> Pairholm(const std::vector<Fileresult> &pairs) {
+  std::vector<std::array<double, 4>> holm(pairs.size());
+  for (int s = 0; s < 4; ++s) {
+    std::vector<double> p;
+    for (const Fileresult &r : pairs) {
+      const Tested t = Testedof(r)[static_cast<std::size_t>(s)];
+      p.push_back(r.Ok ? Pvaluesof(t.Count, r.Lineups, t.Observed).P1 : std::nan(""));
+    }
+    const std::vector<double> adjusted = Holm(p);
+    for (std::size_t i = 0; i < pairs.size(); ++i) holm[i][static_cast<std::size_t>(s)] = adjusted[i];
+  }
+  return holm;
+}
+
+Json Jsonof(const Fileresult &result, bool pairwise) {
+  Json j = Rowjson(result, pairwise, nullptr);
+  if (!pairwise || result.Pairs.empty()) return j;
+  const std::vector<std::array<double, 4>> holm = Pairholm(result.Pairs);
+  Json pairs = Json::array();
+  for (std::size_t i = 0; i < result.Pairs.size(); ++i) pairs.push_back(Rowjson(result.Pairs[i], true, holm[i].data()));
+  // Each statistic as a matrix over the localities, the pair i-j at [i][j]
+  // and [j][i]; nothing on the diagonal.
+  const std::size_t count = result.Localities.size();
+  Json matrices;
+  const char *const names[] = {"kst", "fst", "kstar_st", "fstar_sb"};
+  for (int s = 0; s < 4; ++s)
+    for (const std::string &which :
+         {std::string(names[s]), std::string(names[s]) + "_p1", std::string(Holmcolumns[s])}) {
+      Json m = Json::array();
+      for (std::size_t a = 0; a < count; ++a) m.push_back(std::vector<Json>(count, Json(nullptr)));
+      std::size_t p = 0;
+      for (std::size_t a = 0; a < count; ++a)
+        for (std::size_t b = a + 1; b < count; ++b, ++p) {
+          const Json value = pairs[p].contains(which) ? pairs[p][which] : Json(nullptr);
+          m[a][b] = m[b][a] = value;
+        }
+      matrices[which] = m;
+    }
+  j["pairwise"] = {{"pairs", pairs}, {"matrices", matrices}};
+  return j;
+}
+
+}  // namespace halvik
