@@ -12,11 +12,17 @@
 
 namespace presets {
 
+// How a preset's file is analysed: by the dialogue, or by the command line
+// alone, with --null (every lineup's values), or with --pairwise.
+enum class Mode { Dialogue, Commandline, Null, Pairwise };
+
 struct Preset {
   const char *name;
   int sequences, length, sites;
   std::vector<int> sizes;  // locality sizes in file order
   int lineups;
+  Mode mode = Mode::Dialogue;
+  const char *sample = nullptr;  // the file of another preset, analysed again; or its own
 };
 
 inline std::vector<int> Evensizes(int sequences, int count) {
@@ -30,6 +36,13 @@ inline const std::vector<Preset> &All() {
       {"worst2", 1000, 100000, 10000, Evensizes(1000, 2), 29999},
       {"worst30", 1000, 100000, 10000, Evensizes(1000, 30), 29999},
       {"medium", 200, 5000, 500, Evensizes(200, 4), 1000},
+      // --null against the same analysis without it (the target: within 3x),
+      // and every pair of 30 localities of 33 sequences (the target: 10 s).
+      {"cli2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Commandline, "worst2"},
+      {"null2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Null, "worst2"},
+      {"cli30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Commandline, "worst30"},
+      {"null30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Null, "worst30"},
+      {"pairwise30", 990, 100000, 10000, Evensizes(990, 30), 9999, Mode::Pairwise},
   };
   return all;
 }
