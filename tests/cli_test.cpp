@@ -55,18 +55,50 @@ std::string Printed(const std::string &results, const std::string &label) {
   return results.substr(start, results.find('\n', start) - start);
 }
 
+// Two renderings of one value agree when they could round the same number.
+bool Agrees(const std::string &printed, const std::string &expected) {
+  auto decimals = [](const std::string &x) { return x.find('.') == x.npos ? 0 : int(x.size() - x.find('.') - 1); };
+  if (decimals(printed) == decimals(expected)) return printed == expected;
+  const double slack = 0.5 * std::pow(10.0, -decimals(printed)) + 0.5 * std::pow(10.0, -decimals(expected));
+  return std::fabs(std::stod(printed) - std::stod(expected)) <= slack * (1 + 1e-9);
+}
+
 struct Case {
   const char *file, *keys;
   std::vector<std::int32_t> starts;
+  // Figures computed without Halvik, "label|value|label|value..."; for the
+  // stickleback sample they include those a widely used tool published.
+  const char *figures;
+  bool structured;  // P values should be small; else large
 };
 
-// The dialogue answered as the options answer; a file with no segregating
-// site is refused after its first lines, which both leave.
+// The dialogue answered as the options answer writes the same results file,
+// whose figures are the independent ones and the table's; a file with no
+// segregating site is refused after its first lines, which both leave.
 TEST(Commandline, WritesTheDialoguesResultsFileAndItsFigures) {
-  const Case cases[] = {{"stickleback-orti.txt", "2\n15\n", {1, 15}},
-                        {"cg15644-zimbabwe.txt", "2\n6\n", {1, 6}},
-                        {"dolphin-dloop.txt", "3\n69\n109\n", {1, 69, 109}},
-                        {"same.txt", "", {1}}};
+  const Case cases[] = {
+      {"stickleback-orti.txt",
+       "2\n15\n",
+       {1, 15},
+       "Pn:  |0.038822|Theta:  |0.010396|K(EPAC_AK1_E to EPAC_BC9_L):  |8.27473|K(WPAC_JA1_A to WPAC_JA9_H):  |1.94444|"
+       "Ks:  |5.79766|Kt:  |11.28063|Kst: |0.486052|Ft:  |16.11905|Fst: |0.640322|K*s:  |1.37164|K*t:  |2.01346|"
+       "K*st: |0.318767|F*b:  |2.59334|F*sb: |0.471093",
+       true},
+      {"cg15644-zimbabwe.txt",
+       "2\n6\n",
+       {1, 6},
+       "Pn:  |0.074250|Theta:  |0.025350|K(ZS2 to ZS51):  |15.0|K(ZH1 to ZH42):  |21.6|Ks:  |18.30000|Kt:  |17.93333|"
+       "Kst: |-0.020446|Ft:  |17.64000|Fst: |-0.037415|K*s:  |2.52639|K*t:  |2.51799|K*st: |-0.003334|F*b:  |2.51127|"
+       "F*sb: |-0.006017",
+       false},
+      {"dolphin-dloop.txt",
+       "3\n69\n109\n",
+       {1, 69, 109},
+       "Pn:  |0.106965|Theta:  |0.019745|K(Coa_23945 to Coa_78069):  |2.04741|K(OfN_4495 to OfN_78532):  |9.24103|"
+       "Ks:  |5.15999|Kt:  |6.43302|Kst: |0.197889|Ft:  |8.05896|Fst: |0.359720|K*s:  |1.49044|K*t:  |1.78376|"
+       "K*st: |0.164439|F*b:  |2.12007|F*sb: |0.296985",
+       true},
+      {"same.txt", "", {1}, "", false}};
   for (const Case &c : cases) {
     const support::Inworkfolder here;
     Writefile(c.file, std::string(c.file) == "same.txt" ? "a ACGT\nb ACGT\nc ACGT\n" : Example(c.file));
@@ -78,22 +110,44 @@ TEST(Commandline, WritesTheDialoguesResultsFileAndItsFigures) {
     const std::string results = Readfile(hvk);
     EXPECT_EQ(results, dialogue) << c.file;
     if (!r.Ok) continue;
+    std::istringstream figures(c.figures);
+    for (std::string label, value; std::getline(figures, label, '|') && std::getline(figures, value, '|');)
+      EXPECT_TRUE(Agrees(Printed(results, label), value)) << c.file << " " << label << Printed(results, label);
     const Subdivision &s = r.Stats;
-    const std::map<std::string, std::pair<double, int>> figures = {{"Pn:  ", {r.Pn, 6}},
-                                                                   {"Theta:  ", {r.Theta, 6}},
-                                                                   {"Ks:  ", {s.Ks, 5}},
-                                                                   {"Kst: ", {s.Kst, 6}},
-                                                                   {"Ft:  ", {s.Ft, 5}},
-                                                                   {"Fst: ", {s.Fst, 6}},
-                                                                   {"K*t:  ", {s.Ktstar, 5}},
-                                                                   {"K*st: ", {s.Kststar, 6}},
-                                                                   {"F*b:  ", {s.Fbstar, 5}},
-                                                                   {"F*sb: ", {s.Fsbstar, 6}},
-                                                                   {"P(Kst) = ", {r.Counts.Kst / 199.0, 6}},
-                                                                   {"P(F*st) = ", {r.Counts.Fsbstar / 199.0, 6}}};
-    for (const auto &[label, value] : figures)
+    const std::pair<std::string, std::pair<double, int>> table[] = {{"Pn:  ", {r.Pn, 6}},
+                                                                    {"Kst: ", {s.Kst, 6}},
+                                                                    {"Fst: ", {s.Fst, 6}},
+                                                                    {"K*t:  ", {s.Ktstar, 5}},
+                                                                    {"F*sb: ", {s.Fsbstar, 6}},
+                                                                    {"P(Kst) = ", {r.Counts.Kst / 199.0, 6}},
+                                                                    {"P(F*st) = ", {r.Counts.Fsbstar / 199.0, 6}}};
+    for (const auto &[label, value] : table)
       EXPECT_EQ(Printed(results, label), Realtext(value.first, value.second)) << c.file << " " << label;
+    // Strong structure leaves almost no lineup at or above the observed ratio, none leaves many.
+    const double p = r.Counts.Kst / 199.0;
+    EXPECT_TRUE(c.structured ? p <= 0.02 : p >= 0.15) << c.file << " P(Kst) " << p;
   }
+}
+
+// The figures a widely used tool published for the stickleback sample that
+// Halvik does not print as such follow from Halvik's by the differences of
+// definition the README states: the usual Theta divides by the harmonic sum
+// to N - 1, the usual Hudson Fst takes the plain mean of the localities' K,
+// and the published K*s weighs locality k by (n_k - 2)/(N - 4).
+TEST(Commandline, PublishedSticklebackFiguresFollowFromTheStatedDifferences) {
+  const support::Inworkfolder here;
+  Writefile("s.txt", Example("stickleback-orti.txt"));
+  const Fileresult r = Analysed("s.txt", {1, 15}, 9, 1);
+  auto harmonic = [](int n) {
+    double sum = 0.0;
+    for (int i = 1; i <= n; ++i) sum += 1.0 / i;
+    return sum;
+  };
+  const double kstars = 12.0 / 19.0 * r.Localities[0].Kstar + 7.0 / 19.0 * r.Localities[1].Kstar;
+  EXPECT_NEAR(r.Theta * harmonic(23) / harmonic(22), 0.01052, 0.5e-5);
+  EXPECT_NEAR(1.0 - (r.Localities[0].K + r.Localities[1].K) / 2.0 / r.Stats.Ft, 0.68301, 0.5e-5);
+  EXPECT_NEAR(kstars, 1.38575, 0.5e-5);
+  EXPECT_NEAR(1.0 - kstars / r.Stats.Ktstar, 0.31176, 0.5e-5);
 }
 
 // The alignment formats and a shuffled file with its map give the figures of
