@@ -39,12 +39,12 @@ struct Open {
 
 // A worker's own working space: a lineup's records grouped by locality,
 // ascending within each, with each record's locality; and copies of the
-// lineups waiting to be settled.
+// lineups waiting to be settled, side by side (see Withinstars).
 struct Scratch {
   std::uint8_t Place[Maxseqs];
   std::int32_t Members[Maxseqs];
   std::int32_t Fill[Maxlocalities + 2];
-  std::int32_t Orders[Maxlanes][Maxseqs];
+  std::uint16_t Lanes[Maxseqs * Maxlanes];
   Open Opens[Maxlanes];
   int Waiting = 0;
 };
@@ -162,20 +162,18 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
   const Observed &o = p.Obs;
   const Exactterms terms{p.Dist->Diffs.Cells.data(), p.N, p.Dist->Logs.data()};
   const int lanes = s.Waiting;
-  const std::int32_t *orders[Maxlanes] = {};
   double ksstar[Maxlanes] = {}, means[Maxlanes], fbstar[Maxlanes];
   // When every value is wanted, the plain sums come from the same loads.
   std::int64_t diffs[Maxlanes][Maxlocalities + 2], within[Maxlanes] = {};
-  for (int j = 0; j < lanes; ++j) orders[j] = s.Orders[j];
   for (int k = 1; k <= p.Count; ++k) {
-    Withinstars(terms, orders, lanes, p.Start[k], p.Start[k + 1] - 1, means, p.Everyvalue ? within : nullptr);
+    Withinstars(terms, s.Lanes, lanes, p.Start[k], p.Start[k + 1] - 1, means, p.Everyvalue ? within : nullptr);
     for (int j = 0; j < lanes; ++j) {
       ksstar[j] = ksstar[j] + means[j] * p.Weight[k];
       diffs[j][k] = within[j];
     }
   }
   if (p.Everyvalue) {
-    Betweenstars(terms, orders, lanes, p.Start, p.Count, fbstar);
+    Betweenstars(terms, s.Lanes, lanes, p.Start, p.Count, fbstar);
     for (int j = 0; j < lanes; ++j) Plainratios(p, diffs[j], s.Opens[j], sink.Into);
   }
   for (int j = 0; j < lanes; ++j) {
@@ -186,7 +184,7 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
       open.Fstar = Decide(1.0 - ksstar[j] / open.Fblo, 1.0 - ksstar[j] / open.Fbhi, o.Fsbstar);
     if (open.Fstar == Verdict::Unsure) {
       ++sink.Into.Exactbetween;
-      if (!p.Everyvalue) Betweenstars(terms, orders + j, 1, p.Start, p.Count, fbstar + j);
+      if (!p.Everyvalue) Betweenstars(terms, s.Lanes + j, 1, p.Start, p.Count, fbstar + j);
       open.Fstar = 1.0 - ksstar[j] / fbstar[j] >= o.Fsbstar ? Verdict::Counted : Verdict::Notcounted;
     }
     if (open.Kstar == Verdict::Counted) ++sink.Into.Counts.Kststar;
@@ -218,7 +216,7 @@ void Evaluate(const Plan &p, std::int32_t number, const std::int32_t *order, Scr
     if (Countstarred(p, log, open, sink.Into)) return;
   }
   ++sink.Into.Exactwithin;
-  std::copy(order, order + p.N, s.Orders[s.Waiting]);
+  for (std::int32_t q = 0; q < p.N; ++q) s.Lanes[q * Maxlanes + s.Waiting] = static_cast<std::uint16_t>(order[q]);
   if (++s.Waiting == Maxlanes) Settle(p, s, sink);
 }
 

@@ -18,17 +18,20 @@ struct Exactterms {
   const double *Terms;
 };
 
-constexpr int Maxlanes = 4;
+constexpr int Maxlanes = 8;
 
-// Kjstar over positions first..last (from 1) of each of `lanes` lineups, at
-// most Maxlanes, into means[0..lanes-1]; orders[j][p-1] is the record at
-// position p of lineup j, counted from 0. When `diffs` is given, the sums of
-// d over the same pairs go there too.
-void Withinstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, std::int32_t first,
-                 std::int32_t last, double *means, std::int64_t *diffs = nullptr);
+// The lineups of up to Maxlanes lanes side by side: the record (from 0) at
+// position p of lane j's lineup is lanes[(p - 1) * Maxlanes + j], so that one
+// line of memory holds a position of every lane.
 
-// Fbetweenstar of each of `lanes` lineups.
-void Betweenstars(const Exactterms &terms, const std::int32_t *const *orders, int lanes, const Starttable &start,
-                  std::int32_t count, double *means);
+// Kjstar over positions first..last (from 1) of each of `count` lanes, at
+// most Maxlanes, into means[0..count-1]. When `diffs` is given, the sums of d
+// over the same pairs go there too.
+void Withinstars(const Exactterms &terms, const std::uint16_t *lanes, int count, std::int32_t first, std::int32_t last,
+                 double *means, std::int64_t *diffs = nullptr);
+
+// Fbetweenstar of each of `count` lanes.
+void Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
+                  std::int32_t localities, double *means);
 
 }  // namespace halvik
