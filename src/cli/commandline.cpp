@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <set>
 
 #include "alignment/groups.h"
@@ -70,7 +71,11 @@ struct Tableout {
   }
   void Add(const Fileresult &result) {
     if (Format == Tableformat::Json) {
-      Writestr(Sink, (First ? "" : ",\n") + Jsonof(result, Pairwise).dump(2));
+      // Labels and file names may hold any bytes; JSON text is UTF-8, so a
+      // byte that is not becomes U+FFFD rather than ending the program.
+      const std::string object =
+          Jsonof(result, Pairwise).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+      Writestr(Sink, (First ? "" : ",\n") + object);
       Deliver(Sink);
     } else {
       Writestr(Sink, Tsvrow(result, Pairwise, nullptr));
@@ -198,6 +203,11 @@ int Runcommandline(int argc, char **argv) {
     } catch (const Ioerror &) {
     }
     Say(std::string("halvik: ") + failure.what() + "\n");
+    return Ioerrorstatus;
+  } catch (const std::bad_alloc &) {
+    // A file near the size limit on a machine short of memory: the rows
+    // written so far stay, and the run ends as a failed read would.
+    Say("halvik: not enough memory to go on\n");
     return Ioerrorstatus;
   }
 }
