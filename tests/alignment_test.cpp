@@ -12,7 +12,6 @@
 #include "alignment/alignment.h"
 #include "alignment/groups.h"
 
-
 namespace halvik {
 namespace {
 
@@ -79,6 +78,7 @@ TEST(Readalignment, Refusesnamingthelineandthereason) {
        "3 100000\na A\n",
        "sample, line 1: the header declares 3 sequences of 100000 bases, more than the file holds"},
       {Format::Phylip, "2 x\n", "sample, line 1: the PHYLIP header should be two positive integers"},
+      {Format::Phylip, "3 0\na\nb\nc\n", "sample, line 1: the PHYLIP header should be two positive integers"},
       {{},
        "#NEXUS\nbegin data; dimensions ntax=2 nchar=2; matrix\na AC\nb A.\n;",
        "sample, line 4: unknown character '.' (code 46) in sequence b"},
@@ -192,6 +192,10 @@ TEST(Groups, Refusesnamingthelabels) {
       {file, "a E\nb E\nc E\nd W\ne W\nf X\n", "map: localities of fewer than two sequences: X"},
       {many, manymap, "map: 31 localities, more than 30"},
       {file, "a E # c W\nb E\n\tc  W\r\nd W\ne W\nf W\n", "arranged"},
+      {file,
+       "\xEF\xBB\xBF"
+       "a E\nb E\nc E\nd W\ne W\nf W\n",
+       "arranged"},  // a byte-order mark is no label
   };
   for (const auto &[sample, map, message] : cases) EXPECT_EQ(Mapmessage(sample, map), message) << map;
 }

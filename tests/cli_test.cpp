@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/fileanalysis.h"
+#include "cli/lineupfiles.h"
 #include "cli/pairwise.h"
 #include "cli/table.h"
 #include "support.h"
@@ -247,6 +248,15 @@ TEST(Commandline, TheReportedSeedRepeatsTheRun) {
   ASSERT_EQ(std::system((std::string(HALVIK_BINARY) + " -q -r 99 -l 1,15 -s " + seed + " s.txt > again.tsv").c_str()),
             0);
   EXPECT_EQ(Readfile("again.tsv"), first);
+}
+
+// With several FILEs, each gets its own null table and picture.
+TEST(Commandline, NumbersTheFilesOfSeveralFiles) {
+  const std::tuple<std::string, std::size_t, std::size_t, std::string> cases[] = {
+      {"plot.svg", 1, 1, "plot.svg"},       {"plot.svg", 2, 3, "plot-2.svg"}, {"plot", 1, 2, "plot-1"},
+      {"out.d/plot", 1, 2, "out.d/plot-1"}, {".hidden", 2, 2, ".hidden-2"},   {"d/.hidden", 1, 2, "d/.hidden-1"}};
+  for (const auto &[given, position, files, expected] : cases)
+    EXPECT_EQ(Numberedname(given, position, files), expected) << given;
 }
 
 }  // namespace
