@@ -17,7 +17,7 @@ namespace {
 
 struct alignas(64) Tally {
   Lineupcounts Counts;
-  std::int64_t Exactwithin = 0, Exactbetween = 0;
+  std::int64_t Exactwithin = 0, Exactbetween = 0, Tailsums = 0;
 };
 
 enum class Verdict { Counted, Notcounted, Unsure };
@@ -160,20 +160,24 @@ bool Countstarred(const Plan &p, const std::int64_t *log, Open &open, Tally &t) 
 // recorded) from their log sums added in the estimators' order, side by side.
 void Settle(const Plan &p, Scratch &s, Sink &sink) {
   const Observed &o = p.Obs;
-  const Exactterms terms{p.Dist->Diffs.Cells.data(), p.N, p.Dist->Logs.data()};
+  const Exactterms terms{p.Dist->Diffs.Cells.data(), p.N, &p.Tail};
   const int lanes = s.Waiting;
   double ksstar[Maxlanes] = {}, means[Maxlanes], fbstar[Maxlanes];
   // When every value is wanted, the plain sums come from the same loads.
   std::int64_t diffs[Maxlanes][Maxlocalities + 2], within[Maxlanes] = {};
+  // The rounded terms within localities, for ending the sums between them
+  // early; -1 where they cannot.
+  std::int64_t units[Maxlanes], withinunits[Maxlanes] = {};
   for (int k = 1; k <= p.Count; ++k) {
-    Withinstars(terms, s.Lanes, lanes, p.Start[k], p.Start[k + 1] - 1, means, p.Everyvalue ? within : nullptr);
+    Withinstars(terms, s.Lanes, lanes, p.Start[k], p.Start[k + 1] - 1, means, units, p.Everyvalue ? within : nullptr);
     for (int j = 0; j < lanes; ++j) {
       ksstar[j] = ksstar[j] + means[j] * p.Weight[k];
       diffs[j][k] = within[j];
+      withinunits[j] = withinunits[j] < 0 || units[j] < 0 ? -1 : withinunits[j] + units[j];
     }
   }
   if (p.Everyvalue) {
-    Betweenstars(terms, s.Lanes, lanes, p.Start, p.Count, fbstar);
+    sink.Into.Tailsums += Betweenstars(terms, s.Lanes, lanes, p.Start, p.Count, withinunits, fbstar);
     for (int j = 0; j < lanes; ++j) Plainratios(p, diffs[j], s.Opens[j], sink.Into);
   }
   for (int j = 0; j < lanes; ++j) {
@@ -184,7 +188,8 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
       open.Fstar = Decide(1.0 - ksstar[j] / open.Fblo, 1.0 - ksstar[j] / open.Fbhi, o.Fsbstar);
     if (open.Fstar == Verdict::Unsure) {
       ++sink.Into.Exactbetween;
-      if (!p.Everyvalue) Betweenstars(terms, s.Lanes + j, 1, p.Start, p.Count, fbstar + j);
+      if (!p.Everyvalue)
+        sink.Into.Tailsums += Betweenstars(terms, s.Lanes + j, 1, p.Start, p.Count, withinunits + j, fbstar + j);
       open.Fstar = 1.0 - ksstar[j] / fbstar[j] >= o.Fsbstar ? Verdict::Counted : Verdict::Notcounted;
     }
     if (open.Kstar == Verdict::Counted) ++sink.Into.Counts.Kststar;
@@ -270,6 +275,7 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
     counts.Fsbstar += t.Counts.Fsbstar;
     report.Exactwithin += t.Exactwithin;
     report.Exactbetween += t.Exactbetween;
+    report.Tailsums += t.Tailsums;
   }
   if (options.Report != nullptr) *options.Report = report;
   return counts;

@@ -1,6 +1,7 @@
 #include "stats/fast/exact.h"
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace halvik {
@@ -17,8 +18,9 @@ const std::uint16_t *At(const std::uint16_t *lanes, std::int32_t p) { return lan
 // With Plain, the sums of d come along: their loads are made anyway.
 template <int Lanes, bool Plain>
 void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32_t first, std::int32_t last,
-                 double *means, std::int64_t *diffs) {
-  double sum[Lanes] = {};
+                 double *means, std::int64_t *units, std::int64_t *diffs) {
+  const Termpair *pairs = terms.Tail->Pairs.data();
+  Termpair sum[Lanes] = {};
   std::int64_t plain[Lanes] = {};
   for (std::int32_t a = first; a <= last; ++a) {
     const std::uint16_t *row[Lanes];
@@ -27,45 +29,85 @@ void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32
       const std::uint16_t *column = At(lanes, b);
       for (int j = 0; j < Lanes; ++j) {
         const std::uint16_t d = row[j][column[j]];
-        sum[j] += terms.Terms[d];
+        sum[j] += pairs[d];
         if constexpr (Plain) plain[j] += d;
       }
     }
   }
   const std::int32_t m = last - first + 1;
-  for (int j = 0; j < Lanes; ++j) means[j] = sum[j] / (static_cast<double>(m * (m - 1)) / 2.0);
+  for (int j = 0; j < Lanes; ++j) {
+    means[j] = sum[j][0] / (static_cast<double>(m * (m - 1)) / 2.0);
+    units[j] = Tounits(*terms.Tail, sum[j]);
+  }
   if constexpr (Plain)
     for (int j = 0; j < Lanes; ++j) diffs[j] = plain[j];
 }
 
 template <int Lanes>
 void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32_t first, std::int32_t last,
-                 double *means, std::int64_t *diffs) {
+                 double *means, std::int64_t *units, std::int64_t *diffs) {
   if (diffs != nullptr)
-    Withinlanes<Lanes, true>(terms, lanes, first, last, means, diffs);
+    Withinlanes<Lanes, true>(terms, lanes, first, last, means, units, diffs);
   else
-    Withinlanes<Lanes, false>(terms, lanes, first, last, means, diffs);
+    Withinlanes<Lanes, false>(terms, lanes, first, last, means, units, diffs);
 }
 
-// Localities i < j, and the positions within each ascending, as Fbetweenstar.
 template <int Lanes>
-void Betweenlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
-                  double *means) {
-  double sum[Lanes] = {};
-  std::int32_t pairs = 0;
+bool Allreached(const Termpair *sum, double reach) {
+  for (int j = 0; j < Lanes; ++j)
+    if (!(sum[j][0] >= reach)) return false;
+  return true;
+}
+
+// Localities i < k, and the positions within each ascending, as Fbetweenstar.
+// With `stopping`, returns true as soon as every lane has reached the tail.
+template <int Lanes>
+bool Addbetween(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
+                bool stopping, Termpair *sum) {
+  const Termpair *pairs = terms.Tail->Pairs.data();
   for (int i = 1; i <= count; ++i)
-    for (int k = i + 1; k <= count; ++k) {
+    for (int k = i + 1; k <= count; ++k)
       for (std::int32_t x = start[i]; x <= start[i + 1] - 1; ++x) {
         const std::uint16_t *row[Lanes];
         for (int j = 0; j < Lanes; ++j) row[j] = Row(terms, At(lanes, x)[j]);
         for (std::int32_t y = start[k]; y <= start[k + 1] - 1; ++y) {
           const std::uint16_t *column = At(lanes, y);
-          for (int j = 0; j < Lanes; ++j) sum[j] += terms.Terms[row[j][column[j]]];
+          for (int j = 0; j < Lanes; ++j) sum[j] += pairs[row[j][column[j]]];
         }
+        if (stopping && Allreached<Lanes>(sum, terms.Tail->Reach)) return true;
       }
-      pairs += (start[i + 1] - start[i]) * (start[k + 1] - start[k]);
+  return false;
+}
+
+double Betweencount(const Starttable &start, std::int32_t count) {
+  std::int32_t pairs = 0;
+  for (int i = 1; i <= count; ++i)
+    for (int k = i + 1; k <= count; ++k) pairs += (start[i + 1] - start[i]) * (start[k + 1] - start[k]);
+  return static_cast<double>(pairs);
+}
+
+template <int Lanes>
+int Betweenlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
+                 const std::int64_t *withinunits, double *means) {
+  bool stopping = withinunits != nullptr;
+  for (int j = 0; j < Lanes && stopping; ++j) stopping = Endsintail(*terms.Tail, withinunits[j]);
+  Termpair sum[Lanes] = {};
+  const bool stopped = Addbetween<Lanes>(terms, lanes, start, count, stopping, sum);
+  const double pairs = Betweencount(start, count);
+  int finished = 0;
+  for (int j = 0; j < Lanes; ++j) {
+    double total = sum[j][0];
+    if (stopped) {
+      total = Finishtail(*terms.Tail, sum[j], withinunits[j]);
+      if (std::isnan(total)) {
+        Betweenlanes<1>(terms, lanes + j, start, count, nullptr, means + j);
+        continue;
+      }
+      ++finished;
     }
-  for (int j = 0; j < Lanes; ++j) means[j] = sum[j] / static_cast<double>(pairs);
+    means[j] = total / pairs;
+  }
+  return finished;
 }
 
 // The instances for every number of lanes, 1..Maxlanes, by that number.
@@ -83,13 +125,13 @@ constexpr auto Betweenby = Betweentable(std::make_index_sequence<Maxlanes>{});
 }  // namespace
 
 void Withinstars(const Exactterms &terms, const std::uint16_t *lanes, int count, std::int32_t first, std::int32_t last,
-                 double *means, std::int64_t *diffs) {
-  Withinby[static_cast<std::size_t>(count - 1)](terms, lanes, first, last, means, diffs);
+                 double *means, std::int64_t *units, std::int64_t *diffs) {
+  Withinby[static_cast<std::size_t>(count - 1)](terms, lanes, first, last, means, units, diffs);
 }
 
-void Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
-                  std::int32_t localities, double *means) {
-  Betweenby[static_cast<std::size_t>(count - 1)](terms, lanes, start, localities, means);
+int Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
+                 std::int32_t localities, const std::int64_t *withinunits, double *means) {
+  return Betweenby[static_cast<std::size_t>(count - 1)](terms, lanes, start, localities, withinunits, means);
 }
 
 }  // namespace halvik

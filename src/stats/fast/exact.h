@@ -6,16 +6,17 @@
 #pragma once
 #include <cstdint>
 
+#include "stats/fast/tail.h"
 #include "stats/localities.h"
 
 namespace halvik {
 
 // What the sums read: the difference table (rows `N` cells long, records
-// from 0) and the term of each difference value.
+// from 0) and the terms of each difference value, with their roundings.
 struct Exactterms {
   const std::uint16_t *Cells;
   std::int32_t N;
-  const double *Terms;
+  const Tailplan *Tail;
 };
 
 constexpr int Maxlanes = 8;
@@ -25,13 +26,16 @@ constexpr int Maxlanes = 8;
 // line of memory holds a position of every lane.
 
 // Kjstar over positions first..last (from 1) of each of `count` lanes, at
-// most Maxlanes, into means[0..count-1]. When `diffs` is given, the sums of d
-// over the same pairs go there too.
+// most Maxlanes, into means[0..count-1], and the rounded terms of the same
+// pairs into units[0..count-1] (see Tounits). When `diffs` is given, the sums
+// of d over the same pairs go there too.
 void Withinstars(const Exactterms &terms, const std::uint16_t *lanes, int count, std::int32_t first, std::int32_t last,
-                 double *means, std::int64_t *diffs = nullptr);
+                 double *means, std::int64_t *units, std::int64_t *diffs = nullptr);
 
-// Fbetweenstar of each of `count` lanes.
-void Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
-                  std::int32_t localities, double *means);
+// Fbetweenstar of each of `count` lanes. Where `withinunits` gives every
+// lane's rounded terms within localities, the sums may stop early (see
+// tail.h); the number of lanes that did is returned.
+int Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
+                 std::int32_t localities, const std::int64_t *withinunits, double *means);
 
 }  // namespace halvik

@@ -81,6 +81,11 @@ Plan Makeplan(const Distances &distances, const Localities &division, const Obse
   p.Everyvalue = everyvalue;
   Settotals(p);
   Setlocalities(p, division);
+  // A random lineup's pairs between localities are on average a random
+  // share of all pairs.
+  const double allpairs = static_cast<double>(p.N) * (p.N - 1) / 2.0;
+  const double expected = std::ldexp(static_cast<double>(p.Totallog), -p.Shift) / allpairs * p.Betweenpairs;
+  p.Tail = Maketail(distances, expected);
   return p;
 }
 

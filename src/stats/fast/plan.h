@@ -7,6 +7,7 @@
 
 #include "stats/distances.h"
 #include "stats/fast/bounds.h"
+#include "stats/fast/tail.h"
 #include "stats/localities.h"
 #include "stats/observed.h"
 
@@ -51,6 +52,8 @@ struct Plan {
   // Whether every lineup's four values are wanted: each is then computed in
   // the estimators' order, not decided from bounds.
   bool Everyvalue;
+  // The terms, with their roundings for ending between-locality sums early.
+  Tailplan Tail;
 };
 
 Plan Makeplan(const Distances &distances, const Localities &division, const Observed &observed, bool everyvalue);

@@ -1,0 +1,102 @@
+// Ending a sum of non-negative terms early: once it has reached 2^E, the rest
+// follows from totals of rounded terms, to the bit, whatever the terms.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <random>
+#include <utility>
+
+#include "stats/fast/tail.h"
+
+namespace halvik {
+namespace {
+
+// n records whose pairs differ by random values below `values`, each value
+// with a random term below `largest` (0 for d = 0, as ln 1).
+Distances Randomdistances(std::mt19937 &random, std::int32_t n, int values, double largest) {
+  Distances d;
+  d.Diffs.Size = n;
+  d.Diffs.Cells.assign(static_cast<std::size_t>(n) * n, 0);
+  for (std::int32_t x = 0; x < n; ++x)
+    for (std::int32_t y = x + 1; y < n; ++y) {
+      const auto v = static_cast<std::uint16_t>(random() % static_cast<unsigned>(values));
+      d.Diffs.Cells[static_cast<std::size_t>(x) * n + y] = d.Diffs.Cells[static_cast<std::size_t>(y) * n + x] = v;
+    }
+  std::uniform_real_distribution<double> term(0.0, largest);
+  d.Logs.assign(static_cast<std::size_t>(values), 0.0);
+  for (std::size_t v = 1; v < d.Logs.size(); ++v) d.Logs[v] = term(random);
+  return d;
+}
+
+// Every pair's d, in a random order: the first `within` stand for the pairs
+// within localities, the rest are summed.
+std::vector<std::uint16_t> Shuffledpairs(std::mt19937 &random, const Distances &d) {
+  std::vector<std::uint16_t> pairs;
+  for (std::int32_t x = 0; x < d.Diffs.Size; ++x)
+    for (std::int32_t y = x + 1; y < d.Diffs.Size; ++y)
+      pairs.push_back(d.Diffs.Cells[static_cast<std::size_t>(x) * d.Diffs.Size + y]);
+  std::shuffle(pairs.begin(), pairs.end(), random);
+  return pairs;
+}
+
+// Sums stopped at a random point after they reached 2^E: when the plan was
+// made for a sum of their size (`aim` 1), each is finished to the bit of the
+// sum added to its end; made for half their size, the sum ends past 2^(E+1)
+// and the shortcut refuses; for twice it, the sum never reaches 2^E.
+TEST(Tail, FinishesASumToTheBitOrRefuses) {
+  struct Case {
+    std::int32_t n;
+    int values;
+    double largest, aim;
+    bool finishes;
+  };
+  const Case cases[] = {{120, 7, 3.0, 1.0, true},    {200, 5000, 12.0, 1.0, true}, {200, 300, 0.3, 1.0, true},
+                        {150, 40, 9.0, 0.5, false},  {150, 40, 9.0, 2.0, false}};
+  int finished = 0;
+  for (const Case &c : cases)
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+      std::mt19937 random(seed);
+      const Distances d = Randomdistances(random, c.n, c.values, c.largest);
+      const std::vector<std::uint16_t> pairs = Shuffledpairs(random, d);
+      const std::size_t within = pairs.size() / 10;
+      double whole = 0.0;
+      for (std::size_t q = within; q < pairs.size(); ++q) whole += d.Logs[pairs[q]];
+      const Tailplan tail = Maketail(d, whole * c.aim);
+      if (!tail.Usable) continue;  // a term halfway between two units
+      Termpair inside{};
+      for (std::size_t q = 0; q < within; ++q) inside += tail.Pairs[pairs[q]];
+      const std::int64_t withinunits = Tounits(tail, inside);
+      EXPECT_EQ(Endsintail(tail, withinunits), c.finishes) << seed;
+      Termpair stopped{};
+      std::size_t q = within;
+      while (q < pairs.size() && !(stopped[0] >= tail.Reach)) stopped += tail.Pairs[pairs[q++]];
+      for (std::size_t more = random() % (pairs.size() - q + 1); more > 0; --more) stopped += tail.Pairs[pairs[q++]];
+      const double end = Finishtail(tail, stopped, withinunits);
+      if (c.finishes) {
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(end), std::bit_cast<std::uint64_t>(whole)) << seed;
+        ++finished;
+      } else {
+        EXPECT_TRUE(std::isnan(end)) << seed;
+      }
+    }
+  EXPECT_GT(finished, 40);
+}
+
+// A term exactly halfway between two units rounds by the sum it is added to:
+// present among the pairs, it rules the shortcut out.
+TEST(Tail, RefusesTermsHalfwayBetweenUnits) {
+  for (const auto &[values, usable] : {std::pair{2, false}, std::pair{3, true}}) {
+    Distances d;
+    d.Diffs.Size = 2;
+    const auto v = static_cast<std::uint16_t>(values - 1);
+    d.Diffs.Cells = {0, v, v, 0};
+    // For sums near 1000 a unit is 2^-43, and 1 + 2^-44 lies halfway.
+    d.Logs = {0.0, 1.0 + 0x1p-44, 2.0};
+    EXPECT_EQ(Maketail(d, 1000.0).Usable, usable) << values;
+  }
+}
+
+}  // namespace
+}  // namespace halvik
