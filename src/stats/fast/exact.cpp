@@ -59,12 +59,15 @@ bool Allreached(const Termpair *sum, double reach) {
   return true;
 }
 
-// Localities i < k, and the positions within each ascending, as Fbetweenstar.
-// With `stopping`, returns true as soon as every lane has reached the tail.
+// Localities i < k, and the positions within each ascending, as Fbetweenstar:
+// a row is position x of locality i against locality k. With `stopping`,
+// stops as soon as every lane has reached the tail, and returns the number
+// of rows added (counting from 1); else 0.
 template <int Lanes>
-bool Addbetween(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
-                bool stopping, Termpair *sum) {
+std::int64_t Addbetween(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start,
+                        std::int32_t count, bool stopping, Termpair *sum) {
   const Termpair *pairs = terms.Tail->Pairs.data();
+  std::int64_t rows = 0;
   for (int i = 1; i <= count; ++i)
     for (int k = i + 1; k <= count; ++k)
       for (std::int32_t x = start[i]; x <= start[i + 1] - 1; ++x) {
@@ -74,9 +77,65 @@ bool Addbetween(const Exactterms &terms, const std::uint16_t *lanes, const Start
           const std::uint16_t *column = At(lanes, y);
           for (int j = 0; j < Lanes; ++j) sum[j] += pairs[row[j][column[j]]];
         }
-        if (stopping && Allreached<Lanes>(sum, terms.Tail->Reach)) return true;
+        ++rows;
+        if (stopping && Allreached<Lanes>(sum, terms.Tail->Reach)) return rows;
       }
-  return false;
+  return 0;
+}
+
+// Lane j's sum continued in order from `sum` over the row of position x
+// against locality k.
+double Addrow(const Exactterms &terms, const std::uint16_t *lanes, int j, std::int32_t x, const Starttable &start,
+              int k, double sum) {
+  const std::uint16_t *row = Row(terms, At(lanes, x)[j]);
+  for (std::int32_t y = start[k]; y <= start[k + 1] - 1; ++y) sum += terms.Tail->Pairs[row[At(lanes, y)[j]]][0];
+  return sum;
+}
+
+// Sums stopped after `added` rows at 2^(E-1), each with its Climbbase: walks
+// the rows back from the last, adding their rounded terms, until it meets the
+// row where each lane's sum crosses 2^E; that row alone is added in order.
+// Each lane's whole sum goes to totals[j], NaN where the shortcut fails.
+template <int Lanes>
+void Climbback(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
+               std::int64_t added, const std::int64_t *base, double *totals) {
+  const Unitpair *units = terms.Tail->Units.data();
+  constexpr std::int64_t crossing = std::int64_t{1} << 53;  // 2^E in units of 2^(E-1)
+  std::int64_t afterlow[Lanes] = {}, afterhigh[Lanes] = {};
+  bool open[Lanes];
+  int left = 0;
+  for (int j = 0; j < Lanes; ++j) {
+    open[j] = base[j] >= 0;
+    left += open[j];
+    totals[j] = std::nan("");
+  }
+  std::int64_t rows = 0;
+  for (int i = 1; i <= count; ++i) rows += std::int64_t{start[i + 1] - start[i]} * (start[count + 1] - start[i + 1]);
+  for (int i = count; i >= 1; --i)
+    for (int k = count; k > i; --k)
+      for (std::int32_t x = start[i + 1] - 1; x >= start[i]; --x, --rows) {
+        if (left == 0 || rows <= added) return;
+        Unitpair sum[Lanes] = {};
+        const std::uint16_t *row[Lanes];
+        for (int j = 0; j < Lanes; ++j) row[j] = Row(terms, At(lanes, x)[j]);
+        for (std::int32_t y = start[k]; y <= start[k + 1] - 1; ++y) {
+          const std::uint16_t *column = At(lanes, y);
+          for (int j = 0; j < Lanes; ++j) sum[j] += units[row[j][column[j]]];
+        }
+        for (int j = 0; j < Lanes; ++j) {
+          if (!open[j]) continue;
+          afterlow[j] += sum[j][0];
+          const std::int64_t rowstart = base[j] - afterlow[j];  // while below 2^E, exact
+          if (rowstart >= crossing) {
+            afterhigh[j] += sum[j][1];
+            continue;
+          }
+          const double value = static_cast<double>(rowstart) / terms.Tail->Scale;
+          totals[j] = Finishclimb(*terms.Tail, Addrow(terms, lanes, j, x, start, k, value), afterhigh[j]);
+          open[j] = false;
+          --left;
+        }
+      }
 }
 
 double Betweencount(const Starttable &start, std::int32_t count) {
@@ -86,26 +145,39 @@ double Betweencount(const Starttable &start, std::int32_t count) {
   return static_cast<double>(pairs);
 }
 
+// The sums stopped after `added` rows, finished from the totals; NaN where
+// the shortcut fails.
+template <int Lanes>
+void Finishlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
+                 std::int64_t added, const Termpair *sum, const std::int64_t *withinunits, double *totals) {
+  if (!terms.Tail->Backwards) {
+    for (int j = 0; j < Lanes; ++j) totals[j] = Finishtail(*terms.Tail, sum[j], withinunits[j]);
+    return;
+  }
+  std::int64_t base[Lanes];
+  for (int j = 0; j < Lanes; ++j) base[j] = Climbbase(*terms.Tail, sum[j], withinunits[j]);
+  Climbback<Lanes>(terms, lanes, start, count, added, base, totals);
+}
+
 template <int Lanes>
 int Betweenlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
                  const std::int64_t *withinunits, double *means) {
   bool stopping = withinunits != nullptr;
   for (int j = 0; j < Lanes && stopping; ++j) stopping = Endsintail(*terms.Tail, withinunits[j]);
   Termpair sum[Lanes] = {};
-  const bool stopped = Addbetween<Lanes>(terms, lanes, start, count, stopping, sum);
+  const std::int64_t added = Addbetween<Lanes>(terms, lanes, start, count, stopping, sum);
+  double totals[Lanes];
+  for (int j = 0; j < Lanes; ++j) totals[j] = sum[j][0];
+  if (added > 0) Finishlanes<Lanes>(terms, lanes, start, count, added, sum, withinunits, totals);
   const double pairs = Betweencount(start, count);
   int finished = 0;
   for (int j = 0; j < Lanes; ++j) {
-    double total = sum[j][0];
-    if (stopped) {
-      total = Finishtail(*terms.Tail, sum[j], withinunits[j]);
-      if (std::isnan(total)) {
-        Betweenlanes<1>(terms, lanes + j, start, count, nullptr, means + j);
-        continue;
-      }
-      ++finished;
+    if (std::isnan(totals[j])) {
+      Betweenlanes<1>(terms, lanes + j, start, count, nullptr, means + j);
+      continue;
     }
-    means[j] = total / pairs;
+    finished += added > 0;
+    means[j] = totals[j] / pairs;
   }
   return finished;
 }
