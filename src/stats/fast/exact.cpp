@@ -43,13 +43,19 @@ void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32
     for (int j = 0; j < Lanes; ++j) diffs[j] = plain[j];
 }
 
+// The sums of d need a register each: more than four lanes at once would
+// spill their row pointers, so larger groups are added four lanes at a time.
 template <int Lanes>
 void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32_t first, std::int32_t last,
                  double *means, std::int64_t *units, std::int64_t *diffs) {
-  if (diffs != nullptr)
-    Withinlanes<Lanes, true>(terms, lanes, first, last, means, units, diffs);
-  else
+  if (diffs == nullptr) {
     Withinlanes<Lanes, false>(terms, lanes, first, last, means, units, diffs);
+  } else if constexpr (Lanes > 4) {
+    Withinlanes<4, true>(terms, lanes, first, last, means, units, diffs);
+    Withinlanes<Lanes - 4, true>(terms, lanes + 4, first, last, means + 4, units + 4, diffs + 4);
+  } else {
+    Withinlanes<Lanes, true>(terms, lanes, first, last, means, units, diffs);
+  }
 }
 
 template <int Lanes>
