@@ -70,8 +70,11 @@ TEST(Tail, FinishesASumToTheBitOrRefuses) {
     double largest, aim;
     bool finishes;
   };
-  const Case cases[] = {{120, 7, 3.0, 1.0, true},   {200, 5000, 12.0, 1.0, true}, {200, 300, 0.3, 1.0, true},
-                        {150, 40, 9.0, 0.5, false}, {150, 40, 9.0, 2.0, false}};
+  const Case cases[] = {{120, 7, 3.0, 1.0, true},
+                        {200, 5000, 12.0, 1.0, true},
+                        {200, 300, 0.3, 1.0, true},
+                        {150, 40, 9.0, 0.5, false},
+                        {150, 40, 9.0, 2.0, false}};
   int finished[2] = {};
   for (const Case &c : cases)
     for (std::uint32_t seed = 1; seed <= 30; ++seed) {
@@ -92,8 +95,8 @@ TEST(Tail, FinishesASumToTheBitOrRefuses) {
       while (q < pairs.size() && !(stopped[0] >= tail.Reach)) stopped += tail.Pairs[pairs[q++]];
       // The engine stops at the end of a row, a few terms later.
       for (std::size_t more = random() % 40; more > 0 && q < pairs.size(); --more) stopped += tail.Pairs[pairs[q++]];
-      const double end = tail.Backwards ? Climb(tail, d, pairs, q, stopped, withinunits)
-                                        : Finishtail(tail, stopped, withinunits);
+      const double end =
+          tail.Backwards ? Climb(tail, d, pairs, q, stopped, withinunits) : Finishtail(tail, stopped, withinunits);
       if (c.finishes) {
         ASSERT_EQ(std::bit_cast<std::uint64_t>(end), std::bit_cast<std::uint64_t>(whole)) << seed;
         ++finished[tail.Backwards];

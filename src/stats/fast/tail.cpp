@@ -23,7 +23,8 @@ constexpr std::int64_t Binadeunits = std::int64_t{1} << 52;
 std::vector<std::int64_t> Paircounts(const Differencetable &diffs, std::size_t values) {
   std::vector<std::int64_t> counts(values, 0);
   for (std::int32_t x = 0; x < diffs.Size; ++x)
-    for (std::int32_t y = x + 1; y < diffs.Size; ++y) ++counts[diffs.Cells[static_cast<std::size_t>(x) * diffs.Size + y]];
+    for (std::int32_t y = x + 1; y < diffs.Size; ++y)
+      ++counts[diffs.Cells[static_cast<std::size_t>(x) * diffs.Size + y]];
   return counts;
 }
 
@@ -36,7 +37,8 @@ bool Setroundings(const std::vector<double> &logs, const std::vector<std::int64_
     if (counts[d] > 0 && (Halfway(units) || (tail.Backwards && Halfway(units / 2.0)))) return false;
     tail.Pairs[d][1] = std::nearbyint(units) / tail.Scale;
     if (tail.Backwards)
-      tail.Units[d] = Unitpair{static_cast<long long>(std::nearbyint(units)), static_cast<long long>(std::nearbyint(units / 2.0))};
+      tail.Units[d] =
+          Unitpair{static_cast<long long>(std::nearbyint(units)), static_cast<long long>(std::nearbyint(units / 2.0))};
   }
   return true;
 }
