@@ -17,7 +17,12 @@ namespace {
 
 struct alignas(64) Tally {
   Lineupcounts Counts;
-  std::int64_t Exactwithin = 0, Exactbetween = 0, Tailsums = 0;
+  std::int64_t Exactwithin = 0, Exactbetween = 0, Tailsums = 0, Tailretries = 0;
+
+  void Add(Earlyends ends) {
+    Tailsums += ends.Finished;
+    Tailretries += ends.Retried;
+  }
 };
 
 enum class Verdict { Counted, Notcounted, Unsure };
@@ -177,7 +182,7 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
     }
   }
   if (p.Everyvalue) {
-    sink.Into.Tailsums += Betweenstars(terms, s.Lanes, lanes, p.Start, p.Count, withinunits, fbstar);
+    sink.Into.Add(Betweenstars(terms, s.Lanes, lanes, p.Start, p.Count, withinunits, fbstar));
     for (int j = 0; j < lanes; ++j) Plainratios(p, diffs[j], s.Opens[j], sink.Into);
   }
   for (int j = 0; j < lanes; ++j) {
@@ -189,7 +194,7 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
     if (open.Fstar == Verdict::Unsure) {
       ++sink.Into.Exactbetween;
       if (!p.Everyvalue)
-        sink.Into.Tailsums += Betweenstars(terms, s.Lanes + j, 1, p.Start, p.Count, withinunits + j, fbstar + j);
+        sink.Into.Add(Betweenstars(terms, s.Lanes + j, 1, p.Start, p.Count, withinunits + j, fbstar + j));
       open.Fstar = 1.0 - ksstar[j] / fbstar[j] >= o.Fsbstar ? Verdict::Counted : Verdict::Notcounted;
     }
     if (open.Kstar == Verdict::Counted) ++sink.Into.Counts.Kststar;
@@ -276,6 +281,7 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
     report.Exactwithin += t.Exactwithin;
     report.Exactbetween += t.Exactbetween;
     report.Tailsums += t.Tailsums;
+    report.Tailretries += t.Tailretries;
   }
   if (options.Report != nullptr) *options.Report = report;
   return counts;

@@ -21,8 +21,9 @@ struct Fastreport {
   // to call from their bounds and were added again in the estimators' order:
   // within localities, and also between them.
   std::int64_t Exactwithin = 0, Exactbetween = 0;
-  // Between-locality sums ended early, their last terms added as whole units.
-  std::int64_t Tailsums = 0;
+  // Between-locality sums ended early, their last terms added as whole
+  // units; and those that failed the shortcut's checks and were added again.
+  std::int64_t Tailsums = 0, Tailretries = 0;
   int Workers = 0;
   double Tableseconds = 0.0, Lineupseconds = 0.0;  // making the plan; the lineups
 };

@@ -67,13 +67,11 @@ bool Allreached(const Termpair *sum, double reach) {
 
 // Localities i < k, and the positions within each ascending, as Fbetweenstar:
 // a row is position x of locality i against locality k. With `stopping`,
-// stops as soon as every lane has reached the tail, and returns the number
-// of rows added (counting from 1); else 0.
+// stops as soon as every lane has reached the tail, and returns true.
 template <int Lanes>
-std::int64_t Addbetween(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start,
-                        std::int32_t count, bool stopping, Termpair *sum) {
+bool Addbetween(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
+                bool stopping, Termpair *sum) {
   const Termpair *pairs = terms.Tail->Pairs.data();
-  std::int64_t rows = 0;
   for (int i = 1; i <= count; ++i)
     for (int k = i + 1; k <= count; ++k)
       for (std::int32_t x = start[i]; x <= start[i + 1] - 1; ++x) {
@@ -83,10 +81,9 @@ std::int64_t Addbetween(const Exactterms &terms, const std::uint16_t *lanes, con
           const std::uint16_t *column = At(lanes, y);
           for (int j = 0; j < Lanes; ++j) sum[j] += pairs[row[j][column[j]]];
         }
-        ++rows;
-        if (stopping && Allreached<Lanes>(sum, terms.Tail->Reach)) return rows;
+        if (stopping && Allreached<Lanes>(sum, terms.Tail->Reach)) return true;
       }
-  return 0;
+  return false;
 }
 
 // Lane j's sum continued in order from `sum` over the row of position x
@@ -98,13 +95,14 @@ double Addrow(const Exactterms &terms, const std::uint16_t *lanes, int j, std::i
   return sum;
 }
 
-// Sums stopped after `added` rows at 2^(E-1), each with its Climbbase: walks
-// the rows back from the last, adding their rounded terms, until it meets the
-// row where each lane's sum crosses 2^E; that row alone is added in order.
-// Each lane's whole sum goes to totals[j], NaN where the shortcut fails.
+// Sums stopped at 2^(E-1), each with its Climbbase: walks the rows back from
+// the last, adding their rounded terms, until it meets the row where each
+// lane's sum crosses 2^E (at the latest the row after the stop, where the
+// sum was still below 2^E); that row alone is added in order. Each lane's
+// whole sum goes to totals[j], NaN where the shortcut fails.
 template <int Lanes>
 void Climbback(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
-               std::int64_t added, const std::int64_t *base, double *totals) {
+               const std::int64_t *base, double *totals) {
   const Unitpair *units = terms.Tail->Units.data();
   constexpr std::int64_t crossing = std::int64_t{1} << 53;  // 2^E in units of 2^(E-1)
   std::int64_t afterlow[Lanes] = {}, afterhigh[Lanes] = {};
@@ -115,12 +113,10 @@ void Climbback(const Exactterms &terms, const std::uint16_t *lanes, const Startt
     left += open[j];
     totals[j] = std::nan("");
   }
-  std::int64_t rows = 0;
-  for (int i = 1; i <= count; ++i) rows += std::int64_t{start[i + 1] - start[i]} * (start[count + 1] - start[i + 1]);
   for (int i = count; i >= 1; --i)
     for (int k = count; k > i; --k)
-      for (std::int32_t x = start[i + 1] - 1; x >= start[i]; --x, --rows) {
-        if (left == 0 || rows <= added) return;
+      for (std::int32_t x = start[i + 1] - 1; x >= start[i]; --x) {
+        if (left == 0) return;
         Unitpair sum[Lanes] = {};
         const std::uint16_t *row[Lanes];
         for (int j = 0; j < Lanes; ++j) row[j] = Row(terms, At(lanes, x)[j]);
@@ -151,41 +147,41 @@ double Betweencount(const Starttable &start, std::int32_t count) {
   return static_cast<double>(pairs);
 }
 
-// The sums stopped after `added` rows, finished from the totals; NaN where
-// the shortcut fails.
+// The stopped sums, finished from the totals; NaN where the shortcut fails.
 template <int Lanes>
 void Finishlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
-                 std::int64_t added, const Termpair *sum, const std::int64_t *withinunits, double *totals) {
+                 const Termpair *sum, const std::int64_t *withinunits, double *totals) {
   if (!terms.Tail->Backwards) {
     for (int j = 0; j < Lanes; ++j) totals[j] = Finishtail(*terms.Tail, sum[j], withinunits[j]);
     return;
   }
   std::int64_t base[Lanes];
   for (int j = 0; j < Lanes; ++j) base[j] = Climbbase(*terms.Tail, sum[j], withinunits[j]);
-  Climbback<Lanes>(terms, lanes, start, count, added, base, totals);
+  Climbback<Lanes>(terms, lanes, start, count, base, totals);
 }
 
 template <int Lanes>
-int Betweenlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
-                 const std::int64_t *withinunits, double *means) {
+Earlyends Betweenlanes(const Exactterms &terms, const std::uint16_t *lanes, const Starttable &start, std::int32_t count,
+                       const std::int64_t *withinunits, double *means) {
   bool stopping = withinunits != nullptr;
   for (int j = 0; j < Lanes && stopping; ++j) stopping = Endsintail(*terms.Tail, withinunits[j]);
   Termpair sum[Lanes] = {};
-  const std::int64_t added = Addbetween<Lanes>(terms, lanes, start, count, stopping, sum);
+  const bool stopped = Addbetween<Lanes>(terms, lanes, start, count, stopping, sum);
   double totals[Lanes];
   for (int j = 0; j < Lanes; ++j) totals[j] = sum[j][0];
-  if (added > 0) Finishlanes<Lanes>(terms, lanes, start, count, added, sum, withinunits, totals);
+  if (stopped) Finishlanes<Lanes>(terms, lanes, start, count, sum, withinunits, totals);
   const double pairs = Betweencount(start, count);
-  int finished = 0;
+  Earlyends ends;
   for (int j = 0; j < Lanes; ++j) {
     if (std::isnan(totals[j])) {
       Betweenlanes<1>(terms, lanes + j, start, count, nullptr, means + j);
+      ++ends.Retried;
       continue;
     }
-    finished += added > 0;
+    ends.Finished += stopped;
     means[j] = totals[j] / pairs;
   }
-  return finished;
+  return ends;
 }
 
 // The instances for every number of lanes, 1..Maxlanes, by that number.
@@ -207,8 +203,8 @@ void Withinstars(const Exactterms &terms, const std::uint16_t *lanes, int count,
   Withinby[static_cast<std::size_t>(count - 1)](terms, lanes, first, last, means, units, diffs);
 }
 
-int Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
-                 std::int32_t localities, const std::int64_t *withinunits, double *means) {
+Earlyends Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
+                       std::int32_t localities, const std::int64_t *withinunits, double *means) {
   return Betweenby[static_cast<std::size_t>(count - 1)](terms, lanes, start, localities, withinunits, means);
 }
 

@@ -32,10 +32,16 @@ constexpr int Maxlanes = 8;
 void Withinstars(const Exactterms &terms, const std::uint16_t *lanes, int count, std::int32_t first, std::int32_t last,
                  double *means, std::int64_t *units, std::int64_t *diffs = nullptr);
 
+// How many sums between localities ended early, and how many were added
+// again in full because the shortcut failed its checks.
+struct Earlyends {
+  int Finished = 0, Retried = 0;
+};
+
 // Fbetweenstar of each of `count` lanes. Where `withinunits` gives every
 // lane's rounded terms within localities, the sums may stop early (see
-// tail.h); the number of lanes that did is returned.
-int Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
-                 std::int32_t localities, const std::int64_t *withinunits, double *means);
+// tail.h).
+Earlyends Betweenstars(const Exactterms &terms, const std::uint16_t *lanes, int count, const Starttable &start,
+                       std::int32_t localities, const std::int64_t *withinunits, double *means);
 
 }  // namespace halvik
