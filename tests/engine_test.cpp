@@ -102,7 +102,8 @@ void Expectsame(const Distances &d, const Localities &division, const Observed &
 }
 
 // Generated samples of every shape the engine treats apart: one and thirty
-// localities, a large locality derived from the rest, samples too large for
+// localities, a large locality derived from the rest (or, the last, summing
+// more within it than the shortcut's units hold), samples too large for
 // the packed table or needing their records grouped, duplicates and
 // localities of identical sequences (ties), differences only by N and gaps.
 // Each is compared with the observed division and with the ratios of a random
@@ -114,11 +115,19 @@ TEST(Engine, SameCountsAndValuesAsTheReference) {
     std::int32_t lineups;
     std::vector<std::int32_t> starts = {};  // else random, for `localities`
   };
-  const Shape shapes[] = {
-      {4, 5, 2, 3, 1, "AGCT", 40},        {4, 5, 2, 3, 2, "AGCT", 40},    {25, 30, 3, 8, 1, "AGCT", 40},
-      {41, 60, 4, 12, 2, "AGCT", 60},     {60, 25, 5, 6, 30, "AGCT", 40}, {37, 45, 6, 7, 5, "AGCTN-", 60},
-      {20, 1, 1, 2, 3, "AG", 60},         {48, 30, 2, 0, 4, "AGCT", 60},  {24, 6, 1, 3, 3, "N-", 60},
-      {12, 2000, 3, 40, 2, "AGCTN-", 30}, {300, 12, 4, 5, 4, "AGCT", 6},  {520, 12, 4, 5, 3, "AGCT", 4}};
+  const Shape shapes[] = {{4, 5, 2, 3, 1, "AGCT", 40},
+                          {4, 5, 2, 3, 2, "AGCT", 40},
+                          {25, 30, 3, 8, 1, "AGCT", 40},
+                          {41, 60, 4, 12, 2, "AGCT", 60},
+                          {60, 25, 5, 6, 30, "AGCT", 40},
+                          {37, 45, 6, 7, 5, "AGCTN-", 60},
+                          {20, 1, 1, 2, 3, "AG", 60},
+                          {48, 30, 2, 0, 4, "AGCT", 60},
+                          {24, 6, 1, 3, 3, "N-", 60},
+                          {12, 2000, 3, 40, 2, "AGCTN-", 30},
+                          {300, 12, 4, 5, 4, "AGCT", 6},
+                          {520, 12, 4, 5, 3, "AGCT", 4},
+                          {120, 40, 4, 6, 2, "AGCT", 30, {1, 115}}};
   Fastreport seen;
   for (const Shape &s : shapes)
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
