@@ -165,16 +165,18 @@ bool Countstarred(const Plan &p, const std::int64_t *log, Open &open, Tally &t) 
 // recorded) from their log sums added in the estimators' order, side by side.
 void Settle(const Plan &p, Scratch &s, Sink &sink) {
   const Observed &o = p.Obs;
-  const Exactterms terms{p.Dist->Diffs.Cells.data(), p.N, &p.Tail};
+  const Exactterms terms{p.Dist->Diffs.Cells.data(), p.N, p.Dist->Logs.data(), &p.Tail};
   const int lanes = s.Waiting;
   double ksstar[Maxlanes] = {}, means[Maxlanes], fbstar[Maxlanes];
   // When every value is wanted, the plain sums come from the same loads.
   std::int64_t diffs[Maxlanes][Maxlocalities + 2], within[Maxlanes] = {};
   // The rounded terms within localities, for ending the sums between them
   // early; -1 where they cannot.
-  std::int64_t units[Maxlanes], withinunits[Maxlanes] = {};
+  std::int64_t units[Maxlanes], withinunits[Maxlanes];
+  std::fill_n(withinunits, lanes, p.Tail.Usable ? 0 : -1);
   for (int k = 1; k <= p.Count; ++k) {
-    Withinstars(terms, s.Lanes, lanes, p.Start[k], p.Start[k + 1] - 1, means, units, p.Everyvalue ? within : nullptr);
+    Withinstars(terms, s.Lanes, lanes, p.Start[k], p.Start[k + 1] - 1, means, p.Tail.Usable ? units : nullptr,
+                p.Everyvalue ? within : nullptr);
     for (int j = 0; j < lanes; ++j) {
       ksstar[j] = ksstar[j] + means[j] * p.Weight[k];
       diffs[j][k] = within[j];

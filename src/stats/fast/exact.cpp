@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 namespace halvik {
@@ -15,12 +16,19 @@ const std::uint16_t *Row(const Exactterms &terms, std::int32_t record) {
 // The records at position p of the lanes' lineups, one after another.
 const std::uint16_t *At(const std::uint16_t *lanes, std::int32_t p) { return lanes + (p - 1) * Maxlanes; }
 
-// With Plain, the sums of d come along: their loads are made anyway.
-template <int Lanes, bool Plain>
+// With Plain, the sums of d come along: their loads are made anyway. With
+// Rounded, each term comes with its rounding (see tail.h), for the sums
+// between localities that follow.
+template <int Lanes, bool Plain, bool Rounded>
 void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32_t first, std::int32_t last,
                  double *means, std::int64_t *units, std::int64_t *diffs) {
-  const Termpair *pairs = terms.Tail->Pairs.data();
-  Termpair sum[Lanes] = {};
+  using Sum = std::conditional_t<Rounded, Termpair, double>;
+  const Sum *table;
+  if constexpr (Rounded)
+    table = terms.Tail->Pairs.data();
+  else
+    table = terms.Terms;
+  Sum sum[Lanes] = {};
   std::int64_t plain[Lanes] = {};
   for (std::int32_t a = first; a <= last; ++a) {
     const std::uint16_t *row[Lanes];
@@ -29,18 +37,31 @@ void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32
       const std::uint16_t *column = At(lanes, b);
       for (int j = 0; j < Lanes; ++j) {
         const std::uint16_t d = row[j][column[j]];
-        sum[j] += pairs[d];
+        sum[j] += table[d];
         if constexpr (Plain) plain[j] += d;
       }
     }
   }
-  const std::int32_t m = last - first + 1;
+  const double pairs = static_cast<double>((last - first + 1) * (last - first)) / 2.0;
   for (int j = 0; j < Lanes; ++j) {
-    means[j] = sum[j][0] / (static_cast<double>(m * (m - 1)) / 2.0);
-    units[j] = Tounits(*terms.Tail, sum[j]);
+    if constexpr (Rounded) {
+      means[j] = sum[j][0] / pairs;
+      units[j] = Tounits(*terms.Tail, sum[j]);
+    } else {
+      means[j] = sum[j] / pairs;
+    }
   }
   if constexpr (Plain)
     for (int j = 0; j < Lanes; ++j) diffs[j] = plain[j];
+}
+
+template <int Lanes, bool Plain>
+void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32_t first, std::int32_t last,
+                 double *means, std::int64_t *units, std::int64_t *diffs) {
+  if (units != nullptr)
+    Withinlanes<Lanes, Plain, true>(terms, lanes, first, last, means, units, diffs);
+  else
+    Withinlanes<Lanes, Plain, false>(terms, lanes, first, last, means, units, diffs);
 }
 
 // The sums of d need a register each: more than four lanes at once would
@@ -52,7 +73,7 @@ void Withinlanes(const Exactterms &terms, const std::uint16_t *lanes, std::int32
     Withinlanes<Lanes, false>(terms, lanes, first, last, means, units, diffs);
   } else if constexpr (Lanes > 4) {
     Withinlanes<4, true>(terms, lanes, first, last, means, units, diffs);
-    Withinlanes<Lanes - 4, true>(terms, lanes + 4, first, last, means + 4, units + 4, diffs + 4);
+    Withinlanes<Lanes - 4, true>(terms, lanes + 4, first, last, means + 4, units ? units + 4 : nullptr, diffs + 4);
   } else {
     Withinlanes<Lanes, true>(terms, lanes, first, last, means, units, diffs);
   }

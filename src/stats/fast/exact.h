@@ -12,10 +12,12 @@
 namespace halvik {
 
 // What the sums read: the difference table (rows `N` cells long, records
-// from 0) and the terms of each difference value, with their roundings.
+// from 0), the term of each difference value, and the same terms with their
+// roundings.
 struct Exactterms {
   const std::uint16_t *Cells;
   std::int32_t N;
+  const double *Terms;
   const Tailplan *Tail;
 };
 
@@ -26,9 +28,9 @@ constexpr int Maxlanes = 8;
 // line of memory holds a position of every lane.
 
 // Kjstar over positions first..last (from 1) of each of `count` lanes, at
-// most Maxlanes, into means[0..count-1], and the rounded terms of the same
-// pairs into units[0..count-1] (see Tounits). When `diffs` is given, the sums
-// of d over the same pairs go there too.
+// most Maxlanes, into means[0..count-1]. When `units` is given, the rounded
+// terms of the same pairs go there (see Tounits); when `diffs` is given, the
+// sums of d.
 void Withinstars(const Exactterms &terms, const std::uint16_t *lanes, int count, std::int32_t first, std::int32_t last,
                  double *means, std::int64_t *units, std::int64_t *diffs = nullptr);
 
