@@ -169,6 +169,9 @@ void Comparewithliteral(const presets::Preset &p, double analysis, double engine
 
 std::string Fileof(const presets::Preset &p) { return std::string(p.sample ? p.sample : p.name) + ".txt"; }
 
+// The preset whose file p analyses: its own, or the one it names.
+const presets::Preset &Sampleof(const presets::Preset &p) { return p.sample ? *Find(p.sample) : p; }
+
 // One analysis by the command line, as `halvik -q -s 1 -r R -l ... FILE`
 // (with --null or --pairwise) runs it.
 double Runcommandline(const presets::Preset &p, int &status) {
@@ -323,7 +326,7 @@ int main(int argc, char **argv) {
   }
   if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
     const presets::Preset *p = Find(argv[2]);
-    if (p != nullptr) presets::Writesample(*p, (fs::path(argv[3]) / Fileof(*p)).string());
+    if (p != nullptr) presets::Writesample(Sampleof(*p), (fs::path(argv[3]) / Fileof(*p)).string());
     return p == nullptr ? 2 : 0;
   }
   std::vector<const presets::Preset *> chosen;
@@ -343,20 +346,22 @@ int main(int argc, char **argv) {
   fs::create_directories(folder);
   std::printf(
       "Whole analyses, console to /dev/null (targets: worst2 <= 5 s, worst30 <= 3 s, medium >= 1000x the"
-      " literal procedure, peak <= 64 MB; null2 and null30 within 3x of cli2 and cli30; pairwise30 < 10 s)\n");
+      " literal procedure, peak <= 64 MB; null2, null30 and null3 within 3x of cli2, cli30 and cli3; pairwise30 < 10 "
+      "s)\n");
   std::fflush(stdout);
   int failures = 0;
   std::map<std::string, double> medians;
   for (const presets::Preset *p : chosen) {
     const fs::path file = folder / Fileof(*p);
-    if (!fs::exists(file)) presets::Writesample(*p, file.string());
+    if (!fs::exists(file)) presets::Writesample(Sampleof(*p), file.string());
     // The medium analysis lasts milliseconds, so its median is cheap and
     // needs more runs to settle.
     if (!Benchpreset(argv[0], *p, folder.string(), std::string(p->name) == "medium" ? 9 : 3, medians[p->name]))
       ++failures;
     std::fflush(stdout);
   }
-  for (const auto &[with, without] : {std::pair{"null2", "cli2"}, std::pair{"null30", "cli30"}})
+  for (const auto &[with, without] :
+       {std::pair{"null2", "cli2"}, std::pair{"null30", "cli30"}, std::pair{"null3", "cli3"}})
     if (medians[with] > 0 && medians[without] > 0)
       std::printf("%s takes %.2fx the time of %s\n", with, medians[with] / medians[without], without);
   std::error_code ignored;

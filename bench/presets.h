@@ -42,6 +42,11 @@ inline const std::vector<Preset> &All() {
       {"null2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Null, "worst2"},
       {"cli30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Commandline, "worst30"},
       {"null30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Null, "worst30"},
+      // The same sample in three unequal localities, whose sums between
+      // localities end just above a power of two (1.03 x 2^21), where --null
+      // finds their crossing from the end.
+      {"cli3", 1000, 100000, 10000, {600, 200, 200}, 29999, Mode::Commandline, "worst30"},
+      {"null3", 1000, 100000, 10000, {600, 200, 200}, 29999, Mode::Null, "worst30"},
       {"pairwise30", 990, 100000, 10000, Evensizes(990, 30), 9999, Mode::Pairwise},
   };
   return all;
