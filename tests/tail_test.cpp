@@ -8,6 +8,7 @@
 #include <random>
 #include <utility>
 
+#include "stats/fast/exact.h"
 #include "stats/fast/tail.h"
 
 namespace halvik {
@@ -106,6 +107,43 @@ TEST(Tail, FinishesASumToTheBitOrRefuses) {
     }
   EXPECT_GT(finished[0], 10);
   EXPECT_GT(finished[1], 10);
+}
+
+// Sums whose early end fails its checks are added again in order: here the
+// plan's 2^(E+1) is forged down to 2^E, so no stopped sum can lie below it.
+// Two lanes with the same lineup, so that each lane's retry is seen.
+TEST(Tail, AFailedCheckAddsTheSumAgainInOrder) {
+  std::mt19937 random(5);
+  constexpr std::int32_t n = 80, split = 30;  // localities 1..30 and 31..80
+  const Distances d = Randomdistances(random, n, 50, 6.0);
+  std::vector<std::uint16_t> lanes(static_cast<std::size_t>(n) * Maxlanes, 0);
+  for (std::int32_t p = 1; p <= n; ++p)
+    for (std::size_t j = 0; j < 2; ++j)
+      lanes[static_cast<std::size_t>(p - 1) * Maxlanes + j] = static_cast<std::uint16_t>(p - 1);
+  Starttable start{};
+  start[1] = 1, start[2] = split + 1, start[3] = n + 1;
+  double ordered = 0.0;
+  for (std::int32_t x = 0; x < split; ++x)
+    for (std::int32_t y = split; y < n; ++y) ordered += d.Logs[d.Diffs.Cells[static_cast<std::size_t>(x) * n + y]];
+  Tailplan tail = Maketail(d, ordered);
+  ASSERT_TRUE(tail.Usable);
+  const Exactterms terms{d.Diffs.Cells.data(), n, d.Logs.data(), &tail};
+  std::int64_t withinunits[2] = {};
+  for (int k = 1; k <= 2; ++k) {
+    double means[2];
+    std::int64_t units[2];
+    Withinstars(terms, lanes.data(), 2, start[k], start[k + 1] - 1, means, units);
+    for (int j = 0; j < 2; ++j) withinunits[j] += units[j];
+  }
+  for (const bool forged : {false, true}) {
+    if (forged) tail.Limit = tail.Reach;
+    double means[2] = {};
+    const Earlyends ends = Betweenstars(terms, lanes.data(), 2, start, 2, withinunits, means);
+    for (const double mean : means)
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(mean), std::bit_cast<std::uint64_t>(ordered / (split * (n - split))));
+    EXPECT_EQ(ends.Finished, forged ? 0 : 2);
+    EXPECT_EQ(ends.Retried, forged ? 2 : 0);
+  }
 }
 
 // A term exactly halfway between two units rounds by the sum it is added to:
