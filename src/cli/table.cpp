@@ -5,6 +5,7 @@
 
 #include "cli/numbers.h"
 #include "cli/version.h"
+#include "stats/pvalues.h"
 
 namespace halvik {
 
@@ -51,7 +52,7 @@ std::vector<std::pair<std::string, Json>> Figures(const Fileresult &r) {
                                                  {"lineups", r.Lineups},
                                                  {"seed", r.Seed}};
   for (const Tested &t : Testedof(r)) {
-    const Pvalues p = Pvaluesof(t.Count, r.Lineups, t.Observed);
+    const Pvalues p = Pvaluesof(t.Count, r.Lineups, !std::isnan(t.Observed));
     std::string stem = t.Stem;
     stem += '_';
     f.insert(f.end(), {{stem + "count", std::isnan(t.Observed) ? 0 : t.Count},
@@ -161,10 +162,10 @@ std::string Tsvrow(const Fileresult &row, bool pairwise, const double *holm) {
 std::vector<std::array<double, 4>> Pairholm(const std::vector<Fileresult> &pairs) {
   std::vector<std::array<double, 4>> holm(pairs.size());
   for (int s = 0; s < 4; ++s) {
-    std::vector<double> p;
+    std::vector<Pratio> p;
     for (const Fileresult &r : pairs) {
       const Tested t = Testedof(r)[static_cast<std::size_t>(s)];
-      p.push_back(r.Ok ? Pvaluesof(t.Count, r.Lineups, t.Observed).P1 : std::nan(""));
+      p.push_back(r.Ok && !std::isnan(t.Observed) ? Plusone(t.Count, r.Lineups) : Pratio{});
     }
     const std::vector<double> adjusted = Holm(p);
     for (std::size_t i = 0; i < pairs.size(); ++i) holm[i][static_cast<std::size_t>(s)] = adjusted[i];
