@@ -20,7 +20,7 @@
 #include "driver/console/sinks.h"
 #include "driver/globals.h"
 #include "population/segsites.h"
-#include "population/store.h"
+#include "store/store.h"
 #include "seqfile/verify.h"
 
 namespace fs = std::filesystem;

@@ -35,7 +35,7 @@
 #include "driver/analysis.h"
 #include "driver/console/sinks.h"
 #include "driver/globals.h"
-#include "population/store.h"
+#include "store/store.h"
 #include "presets.h"
 #include "stats/estimators.h"
 #include "stats/fast/engine.h"

@@ -1,5 +1,5 @@
 // The packed code arrays, their comparison, and Stringfromint.
-#include "population/store.h"
+#include "store/store.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include "driver/console/failure.h"
 #include "driver/console/sinks.h"
 #include "driver/globals.h"
-#include "population/store.h"
+#include "store/store.h"
 #include "seqfile/reader.h"
 #include "stats/localities.h"
 #include "stats/random.h"

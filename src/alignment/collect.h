@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "alignment/alignment.h"
+#include "store/limits.h"
 
 namespace halvik {
 
-inline constexpr std::size_t Mostrecords = 1000;
-inline constexpr std::size_t Mostbases = 100000;
-inline constexpr std::size_t Longestname = 254;
+inline constexpr std::size_t Mostrecords = Maxseqs;
+inline constexpr std::size_t Mostbases = Maxlength;
+inline constexpr std::size_t Longestname = Longestlabel;
 // A file of 1000 records of 100000 bases fits even when an interleaved format
 // repeats long labels in every block; anything larger is refused unread.
 inline constexpr std::size_t Largestfile = std::size_t{1} << 30;

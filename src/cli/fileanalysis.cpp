@@ -12,7 +12,7 @@
 #include "driver/console/failure.h"
 #include "driver/console/sinks.h"
 #include "population/segsites.h"
-#include "population/store.h"
+#include "store/store.h"
 #include "seqfile/reader.h"
 #include "seqfile/verify.h"
 #include "stats/dialogue.h"

@@ -3,7 +3,7 @@
 #include <bit>
 
 #include "driver/console/sinks.h"
-#include "population/store.h"
+#include "store/store.h"
 #include "stats/diversity.h"
 #include "stats/permutation.h"
 #include "stats/random.h"

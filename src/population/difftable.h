@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "population/store.h"
+#include "store/store.h"
 #include "seqfile/reader.h"
 
 namespace halvik {

@@ -6,7 +6,7 @@
 
 #include "driver/console/failure.h"
 #include "driver/console/sinks.h"
-#include "population/store.h"
+#include "store/store.h"
 #include "seqfile/codes.h"
 #include "seqfile/reader.h"
 

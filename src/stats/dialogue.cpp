@@ -2,7 +2,7 @@
 
 #include "driver/console/readint.h"
 #include "driver/console/sinks.h"
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "population/difftable.h"
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 

@@ -1,7 +1,7 @@
 #include "stats/diversity.h"
 
 #include "driver/console/sinks.h"
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 

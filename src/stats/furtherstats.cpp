@@ -1,6 +1,6 @@
 #include "stats/furtherstats.h"
 
-#include "population/store.h"
+#include "store/store.h"
 #include "stats/dialogue.h"
 #include "stats/distances.h"
 #include "stats/permutation.h"

@@ -3,11 +3,10 @@
 #include <array>
 #include <cstdint>
 
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 
-inline constexpr int Maxlocalities = 30;
 
 // Position p (1..N) holds the number of the record that stands there.
 using Lineup = std::array<std::int32_t, Maxseqs + 1>;

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "population/store.h"
+#include "store/store.h"
 #include "stats/random.h"
 
 namespace halvik {

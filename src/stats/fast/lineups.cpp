@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "population/store.h"
+#include "store/store.h"
 #include "stats/fast/draws.h"
 
 namespace halvik {

@@ -1,4 +1,4 @@
-#include "population/store.h"
+#include "store/store.h"
 
 namespace halvik {
 
