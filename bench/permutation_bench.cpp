@@ -176,7 +176,7 @@ const presets::Preset &Sampleof(const presets::Preset &p) { return p.sample ? *F
 // (with --null or --pairwise) runs it.
 double Runcommandline(const presets::Preset &p, int &status) {
   Bindsinks(-1, -1);
-  Console.discard = true;
+  Console.Discard = true;
   Filerequest request;
   request.File = Fileof(p);
   const Localities division = Divisionof(p);
@@ -198,7 +198,7 @@ double Runone(const presets::Preset &p, const std::string &folder, int &status) 
   const std::string file = Fileof(p);
   Fixedseed = 1;
   Initialise(-1, ::open("/dev/null", O_WRONLY | O_CLOEXEC));
-  Keyboard.buffer = presets::Answers(p, file);
+  Keyboard.Buffer = presets::Answers(p, file);
   const Clock::time_point start = Clock::now();
   status = Runanalyses();
   return Seconds(start);

@@ -28,7 +28,7 @@ std::string Example(const std::string &name) {
 Fileresult Analysed(const std::string &file, std::vector<std::int32_t> starts, std::int32_t lineups, std::uint32_t seed,
                     bool everyvalue = false, bool pairwise = false) {
   Bindsinks(-1, -1);
-  Console.discard = true;
+  Console.Discard = true;
   Filerequest request;
   request.File = file;
   request.Starts = std::move(starts);
@@ -175,7 +175,7 @@ TEST(Commandline, EveryFormatGivesTheFiguresOfTheNativeFile) {
   auto map = Readgroups("map", Example("stickleback-orti.groups"));
   ASSERT_TRUE(std::holds_alternative<Groupmap>(map));
   Bindsinks(-1, -1);
-  Console.discard = true;
+  Console.Discard = true;
   const Filerequest request{"mixed.txt", {}, {1}, &std::get<Groupmap>(map), "map", 99, 5};
   const Fileresult shuffled = Analysefile(request);
   EXPECT_EQ(Figures(shuffled), expected);

@@ -112,10 +112,10 @@ struct Captured {
   std::string console, results;
   explicit Captured(std::string keys = "") {
     halvik::Initialise(-1, -1);
-    halvik::Console.memory = &console;
-    halvik::Outfile.memory = &results;
-    halvik::Outfile.lineflush = true;
-    halvik::Keyboard.buffer = std::move(keys);
+    halvik::Console.Memory = &console;
+    halvik::Outfile.Memory = &results;
+    halvik::Outfile.Lineflush = true;
+    halvik::Keyboard.Buffer = std::move(keys);
   }
   Captured(const Captured &) = delete;
   ~Captured() { halvik::Bindsinks(-1, -1); }
@@ -143,12 +143,12 @@ struct Outcome {
 inline Outcome Runwithkeys(std::string keys) {
   Outcome outcome{};
   halvik::Initialise(-1, -1);
-  halvik::Console.memory = &outcome.console;
-  halvik::Keyboard.buffer = std::move(keys);
+  halvik::Console.Memory = &outcome.console;
+  halvik::Keyboard.Buffer = std::move(keys);
   halvik::Fixedseed = 20261206u;
   outcome.status = halvik::Runanalyses();
   outcome.errormessage = halvik::Errormessage;
-  outcome.keysusedup = halvik::Keyboard.position >= halvik::Keyboard.buffer.size();
+  outcome.keysusedup = halvik::Keyboard.Position >= halvik::Keyboard.Buffer.size();
   halvik::Bindsinks(-1, -1);
   halvik::Fixedseed.reset();
   return outcome;

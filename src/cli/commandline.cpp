@@ -48,7 +48,7 @@ std::variant<Groupmap, Refusal> Loadgroups(const std::string &name) {
 void Writewhole(const std::string &name, const std::string &text) {
   Textsink sink;
   Createfile(sink, name);
-  sink.what = "\"" + name + "\"";
+  sink.What = "\"" + name + "\"";
   Writestr(sink, text);
   Closefile(sink);
 }
@@ -61,12 +61,12 @@ struct Tableout {
 
   Tableout(const Options &options) : Format(options.Format), Pairwise(options.Pairwise) {
     if (options.Output.empty()) {
-      Sink.fd = STDOUT_FILENO;
-      Sink.lineflush = true;
+      Sink.Fd = STDOUT_FILENO;
+      Sink.Lineflush = true;
     } else {
       Createfile(Sink, options.Output);
     }
-    Sink.what = options.Output.empty() ? "standard output" : "\"" + options.Output + "\"";
+    Sink.What = options.Output.empty() ? "standard output" : "\"" + options.Output + "\"";
     Writestr(Sink, Format == Tableformat::Tsv ? Tsvheader(Pairwise) : "[\n");
   }
   void Add(const Fileresult &result) {
@@ -88,7 +88,7 @@ struct Tableout {
   void Finish() {
     if (Format == Tableformat::Json) Writestr(Sink, First ? "]\n" : "\n]\n");
     Deliver(Sink);
-    if (Sink.fd != STDOUT_FILENO) Closefile(Sink);
+    if (Sink.Fd != STDOUT_FILENO) Closefile(Sink);
   }
 };
 
@@ -194,7 +194,7 @@ int Runcommandline(int argc, char **argv) {
   }
   // The dialogue's stages write to the console as they go; here it is dropped.
   Bindsinks(-1, -1);
-  Console.discard = true;
+  Console.Discard = true;
   try {
     return Analyseall(options, groups.get());
   } catch (const Ioerror &failure) {

@@ -56,8 +56,8 @@ Distances Subdistances(const Distances &all, const std::vector<std::int32_t> &me
 // The results file is closed; what the stages would write of a pair goes
 // nowhere while one of these lives.
 struct Quietresults {
-  Quietresults() { Outfile.discard = true; }
-  ~Quietresults() { Outfile.discard = false; }
+  Quietresults() { Outfile.Discard = true; }
+  ~Quietresults() { Outfile.Discard = false; }
 };
 
 Fileresult Testpair(const Distances &distances, const Localities &division, const Fileresult &whole,

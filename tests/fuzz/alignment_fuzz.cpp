@@ -54,7 +54,7 @@ void Checkrefusal(const Refusal &refusal, std::string_view name) {
 // Halvik's own reader, the one that analyses the converted text, accepts it.
 void Checkverified(const std::string &text) {
   Bindsinks(-1, -1);
-  Console.discard = true;
+  Console.Discard = true;
   try {
     Verifysequences(Sequencesource{"converted", &text});
   } catch (const Fatalerror &) {

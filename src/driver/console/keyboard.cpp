@@ -16,20 +16,20 @@ namespace {
 // Makes at least one unread byte available; false when the input has ended.
 bool Available() {
   Keyboardsource &k = Keyboard;
-  if (k.position < k.buffer.size()) return true;
-  k.buffer.clear();
-  k.position = 0;
-  if (k.ended || k.fd < 0) return false;
+  if (k.Position < k.Buffer.size()) return true;
+  k.Buffer.clear();
+  k.Position = 0;
+  if (k.Ended || k.Fd < 0) return false;
   char chunk[1 << 14];
   for (;;) {
-    ssize_t n = ::read(k.fd, chunk, sizeof chunk);
+    ssize_t n = ::read(k.Fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw Ioerror(std::string("cannot read the keyboard input: ") + std::strerror(errno));
     if (n == 0) {
-      k.ended = true;
+      k.Ended = true;
       return false;
     }
-    k.buffer.assign(chunk, static_cast<std::size_t>(n));
+    k.Buffer.assign(chunk, static_cast<std::size_t>(n));
     return true;
   }
 }
@@ -46,14 +46,14 @@ void Awaitinput() {
 void Consumeline(std::string *kept, std::size_t capacity) {
   Keyboardsource &k = Keyboard;
   while (Available()) {
-    const char *start = k.buffer.data() + k.position;
-    std::size_t left = k.buffer.size() - k.position;
+    const char *start = k.Buffer.data() + k.Position;
+    std::size_t left = k.Buffer.size() - k.Position;
     const void *end = std::memchr(start, '\n', left);
     std::size_t take = end ? static_cast<std::size_t>(static_cast<const char *>(end) - start) : left;
     if (kept && kept->size() < capacity) kept->append(start, std::min(take, capacity - kept->size()));
-    k.position += take;
+    k.Position += take;
     if (end) {
-      ++k.position;
+      ++k.Position;
       return;
     }
   }
@@ -80,7 +80,7 @@ void Skipline() {
 
 char Readcharkeep() {
   Awaitinput();
-  char c = Keyboard.buffer[Keyboard.position++];
+  char c = Keyboard.Buffer[Keyboard.Position++];
   return c == '\n' ? ' ' : c;
 }
 

@@ -9,10 +9,10 @@ namespace halvik {
 // console, so a prompt is visible before the program waits. When the input
 // has ended while a read waits, the read throws Ioerror.
 struct Keyboardsource {
-  int fd = 0;  // -1: no descriptor, only `buffer` (tests)
-  std::string buffer;
-  std::size_t position = 0;
-  bool ended = false;
+  int Fd = 0;  // -1: no descriptor, only `Buffer` (tests)
+  std::string Buffer;
+  std::size_t Position = 0;
+  bool Ended = false;
 };
 
 // Form 1: the current line, at most `capacity` characters of it, nothing

@@ -8,12 +8,12 @@ Keyboardsource Keyboard;
 
 void Bindsinks(int keyboardfd, int consolefd) {
   Outfile = Textsink{};
-  Outfile.what = "the results file";
+  Outfile.What = "the results file";
   Console = Textsink{};
-  Console.fd = consolefd;
-  Console.what = "the console";
+  Console.Fd = consolefd;
+  Console.What = "the console";
   Keyboard = Keyboardsource{};
-  Keyboard.fd = keyboardfd;
+  Keyboard.Fd = keyboardfd;
 }
 
 }  // namespace halvik

@@ -17,69 +17,69 @@ namespace {
 constexpr std::size_t Deliverthreshold = 1 << 16;
 
 void Afterwrite(Textsink &sink, std::string_view text) {
-  if (sink.lineflush ? text.find('\n') != std::string_view::npos : sink.pending.size() >= Deliverthreshold)
+  if (sink.Lineflush ? text.find('\n') != std::string_view::npos : sink.Pending.size() >= Deliverthreshold)
     Deliver(sink);
 }
 
 void Pad(Textsink &sink, std::size_t length, int width) {
   if (width > 0 && length < static_cast<std::size_t>(width))
-    sink.pending.append(static_cast<std::size_t>(width) - length, ' ');
+    sink.Pending.append(static_cast<std::size_t>(width) - length, ' ');
 }
 
 }  // namespace
 
 void Deliver(Textsink &sink) {
-  if (sink.pending.empty()) return;
-  if (sink.discard) {
-    sink.pending.clear();
+  if (sink.Pending.empty()) return;
+  if (sink.Discard) {
+    sink.Pending.clear();
     return;
   }
-  if (sink.memory != nullptr) {
-    sink.memory->append(sink.pending);
-    sink.pending.clear();
+  if (sink.Memory != nullptr) {
+    sink.Memory->append(sink.Pending);
+    sink.Pending.clear();
     return;
   }
-  if (sink.fd < 0) {
-    sink.pending.clear();
-    throw Ioerror("cannot write to " + sink.what + ": it is not open");
+  if (sink.Fd < 0) {
+    sink.Pending.clear();
+    throw Ioerror("cannot write to " + sink.What + ": it is not open");
   }
-  const char *p = sink.pending.data();
-  std::size_t left = sink.pending.size();
+  const char *p = sink.Pending.data();
+  std::size_t left = sink.Pending.size();
   while (left > 0) {
-    ssize_t n = ::write(sink.fd, p, left);
+    ssize_t n = ::write(sink.Fd, p, left);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       std::string reason = n < 0 ? std::strerror(errno) : "nothing was written";
-      sink.pending.clear();
-      throw Ioerror("cannot write to " + sink.what + ": " + reason);
+      sink.Pending.clear();
+      throw Ioerror("cannot write to " + sink.What + ": " + reason);
     }
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  sink.pending.clear();
+  sink.Pending.clear();
 }
 
 void Createfile(Textsink &sink, const std::string &name) {
   Closefile(sink);
-  sink.what = "the results file \"" + name + "\"";
-  sink.lineflush = true;
+  sink.What = "the results file \"" + name + "\"";
+  sink.Lineflush = true;
   int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw Ioerror("cannot create " + sink.what + ": " + std::strerror(errno));
-  sink.fd = fd;
+  if (fd < 0) throw Ioerror("cannot create " + sink.What + ": " + std::strerror(errno));
+  sink.Fd = fd;
 }
 
 void Closefile(Textsink &sink) {
-  if (sink.fd < 0) return;
-  int fd = sink.fd;
+  if (sink.Fd < 0) return;
+  int fd = sink.Fd;
   try {
     Deliver(sink);
   } catch (...) {
     ::close(fd);
-    sink.fd = -1;
+    sink.Fd = -1;
     throw;
   }
-  sink.fd = -1;
-  if (::close(fd) != 0 && errno != EINTR) throw Ioerror("cannot close " + sink.what + ": " + std::strerror(errno));
+  sink.Fd = -1;
+  if (::close(fd) != 0 && errno != EINTR) throw Ioerror("cannot close " + sink.What + ": " + std::strerror(errno));
 }
 
 std::string Realtext(double x, int decimals) {
@@ -129,7 +129,7 @@ std::string Realtext(double x, int decimals) {
 }
 
 void Writestr(Textsink &sink, std::string_view text) {
-  sink.pending.append(text);
+  sink.Pending.append(text);
   Afterwrite(sink, text);
 }
 

@@ -6,18 +6,18 @@
 
 namespace halvik {
 
-// A byte destination. Text collects in `pending` and is delivered to the file
-// descriptor (or, in tests, appended to `memory`) by Deliver. The console is
+// A byte destination. Text collects in `Pending` and is delivered to the file
+// descriptor (or, in tests, appended to `Memory`) by Deliver. The console is
 // delivered before every keyboard read and at exit, and whenever a lot has
-// piled up; a sink with `lineflush` (the results file) is delivered whenever a
+// piled up; a sink with `Lineflush` (the results file) is delivered whenever a
 // line feed has been written, so every finished line is on disk at once.
 struct Textsink {
-  std::string pending;
-  int fd = -1;                    // -1: closed (or a memory sink)
-  std::string *memory = nullptr;  // tests: receives the delivered bytes
-  bool lineflush = false;
-  bool discard = false;  // the command line's console: everything is dropped
-  std::string what;      // named in the report of a failed write
+  std::string Pending;
+  int Fd = -1;                    // -1: closed (or a memory sink)
+  std::string *Memory = nullptr;  // tests: receives the delivered bytes
+  bool Lineflush = false;
+  bool Discard = false;  // everything is dropped
+  std::string What;      // named in the report of a failed write
 };
 
 // Writes out everything pending; throws Ioerror when the write fails.
