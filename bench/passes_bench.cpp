@@ -19,6 +19,7 @@
 #include "driver/console/failure.h"
 #include "driver/console/sinks.h"
 #include "driver/globals.h"
+#include "driver/printer.h"
 #include "population/segsites.h"
 #include "store/store.h"
 #include "seqfile/verify.h"
@@ -81,9 +82,10 @@ void Finishrun(benchmark::State &state) {
 
 void Run(bool verify, bool find) {
   const Sequencesource source{Filename};
+  Dialogueprinter printer(Console, Outfile);
   try {
-    if (verify) Verifysequences(source);
-    if (find) Findsegsites(source);
+    if (verify) Verifysequences(source, Pop, printer);
+    if (find) Findsegsites(source, Pop, printer);
   } catch (const Fatalerror &refusal) {
     Assignbounded(Errormessage, refusal.Message);
   }

@@ -79,11 +79,11 @@ Localities Divisionof(const presets::Preset &p) {
 
 Observed Observedof(const Distances &d, const Localities &division) {
   const Lineup lineup = Identitylineup(Pop.Numseqs);
-  const double ks = Weightedwithin(Kj, d, division, lineup, false);
-  const double kt = Kj(d, 1, Pop.Numseqs, lineup, false);
+  const double ks = Weightedwithin(Kj, d, division, lineup);
+  const double kt = Kj(d, 1, Pop.Numseqs, lineup);
   const double ft = Fbetween(d, division.Start, division.Count, lineup);
-  const double ksstar = Weightedwithin(Kjstar, d, division, lineup, false);
-  const double ktstar = Kjstar(d, 1, Pop.Numseqs, lineup, false);
+  const double ksstar = Weightedwithin(Kjstar, d, division, lineup);
+  const double ktstar = Kjstar(d, 1, Pop.Numseqs, lineup);
   const double fbstar = Fbetweenstar(d, division.Start, division.Count, lineup);
   return Observed{kt, 1.0 - ks / kt, 1.0 - ks / ft, ktstar, 1.0 - ksstar / ktstar, 1.0 - ksstar / fbstar};
 }
@@ -118,10 +118,11 @@ void Countsitebysite(const Localities &division, const Observed &o, const Lineup
     ks = ks + Withinmean(first, last, lineup, Sitebysite) * division.Weight[k];
     kstars = kstars + Withinmean(first, last, lineup, Sitebysitestar) * division.Weight[k];
   }
-  if (1.0 - ks / o.Kt >= o.Kst) ++counts.Kst;
-  if (1.0 - ks / Betweenmean(division.Start, division.Count, lineup, Sitebysite) >= o.Fst) ++counts.Fst;
-  if (1.0 - kstars / o.Ktstar >= o.Kststar) ++counts.Kststar;
-  if (1.0 - kstars / Betweenmean(division.Start, division.Count, lineup, Sitebysitestar) >= o.Fsbstar) ++counts.Fsbstar;
+  if (1.0 - ks / o.Kt >= o.Kst) ++counts[Testkst];
+  if (1.0 - ks / Betweenmean(division.Start, division.Count, lineup, Sitebysite) >= o.Fst) ++counts[Testfst];
+  if (1.0 - kstars / o.Ktstar >= o.Kststar) ++counts[Testkststar];
+  if (1.0 - kstars / Betweenmean(division.Start, division.Count, lineup, Sitebysitestar) >= o.Fsbstar)
+    ++counts[Testfsbstar];
 }
 
 // The literal procedure on the loaded sample for a few lineups, site by site
@@ -136,19 +137,20 @@ void Comparewithliteral(const presets::Preset &p, double analysis, double engine
   const Observed observed = Observedof(distances, division);
   const double comparisons = static_cast<double>(Pop.Numseqs) * (Pop.Numseqs - 1) * Pop.Numsegsites;
   constexpr int Literallineups = 10, Sitelineups = 3;
-  Seedrandom(7);
-  const Lineupcounts literal = Literalcounts(distances, division, observed, Literallineups);
-  Seedrandom(7);
-  const Lineupcounts fast = Fastcounts(distances, division, observed, Literallineups, Generator);
+  Mersennetwister generator;
+  Seedgenerator(generator, 7);
+  const Lineupcounts literal = Literalcounts(distances, division, observed, Literallineups, generator);
+  Seedgenerator(generator, 7);
+  const Lineupcounts fast = Fastcounts(distances, division, observed, Literallineups, generator);
   // The same first lineups as Literalcounts draws, compared site by site.
   std::vector<Lineup> lineups;
-  Seedrandom(7);
-  Runlineups(Pop.Numseqs, Sitelineups, 1, Generator, [&](int, std::int32_t, const std::int32_t *order) {
+  Seedgenerator(generator, 7);
+  Runlineups(Pop.Numseqs, Sitelineups, 1, generator, [&](int, std::int32_t, const std::int32_t *order) {
     Lineup &l = lineups.emplace_back();
     for (std::int32_t q = 1; q <= Pop.Numseqs; ++q) l[q] = order[q - 1] + 1;
   });
-  Seedrandom(7);
-  const Lineupcounts literalfew = Literalcounts(distances, division, observed, Sitelineups);
+  Seedgenerator(generator, 7);
+  const Lineupcounts literalfew = Literalcounts(distances, division, observed, Sitelineups, generator);
   Lineupcounts sitecounts;
   const Clock::time_point start = Clock::now();
   for (const Lineup &l : lineups) Countsitebysite(division, observed, l, sitecounts);
@@ -175,8 +177,6 @@ const presets::Preset &Sampleof(const presets::Preset &p) { return p.sample ? *F
 // One analysis by the command line, as `halvik -q -s 1 -r R -l ... FILE`
 // (with --null or --pairwise) runs it.
 double Runcommandline(const presets::Preset &p, int &status) {
-  Bindsinks(-1, -1);
-  Console.Discard = true;
   Filerequest request;
   request.File = Fileof(p);
   const Localities division = Divisionof(p);
@@ -210,8 +210,9 @@ Fastreport Engineof(const presets::Preset &p) {
   const Localities division = Divisionof(p);
   const Distances distances = Measuredistances(Pop);
   Fastreport report;
-  Seedrandom(1);
-  Fastcounts(distances, division, Observedof(distances, division), p.lineups, Generator, {0, &report});
+  Mersennetwister generator;
+  Seedgenerator(generator, 1);
+  Fastcounts(distances, division, Observedof(distances, division), p.lineups, generator, {0, &report});
   return report;
 }
 

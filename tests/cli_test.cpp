@@ -10,6 +10,7 @@
 #include "cli/lineupfiles.h"
 #include "cli/pairwise.h"
 #include "cli/table.h"
+#include "stats/tested.h"
 #include "support.h"
 
 namespace halvik {
@@ -27,8 +28,6 @@ std::string Example(const std::string &name) {
 
 Fileresult Analysed(const std::string &file, std::vector<std::int32_t> starts, std::int32_t lineups, std::uint32_t seed,
                     bool everyvalue = false, bool pairwise = false) {
-  Bindsinks(-1, -1);
-  Console.Discard = true;
   Filerequest request;
   request.File = file;
   request.Starts = std::move(starts);
@@ -120,12 +119,12 @@ TEST(Commandline, WritesTheDialoguesResultsFileAndItsFigures) {
                                                                     {"Fst: ", {s.Fst, 6}},
                                                                     {"K*t:  ", {s.Ktstar, 5}},
                                                                     {"F*sb: ", {s.Fsbstar, 6}},
-                                                                    {"P(Kst) = ", {r.Counts.Kst / 199.0, 6}},
-                                                                    {"P(F*st) = ", {r.Counts.Fsbstar / 199.0, 6}}};
+                                                                    {"P(Kst) = ", {r.Counts[Testkst] / 199.0, 6}},
+                                                                    {"P(F*st) = ", {r.Counts[Testfsbstar] / 199.0, 6}}};
     for (const auto &[label, value] : table)
       EXPECT_EQ(Printed(results, label), Realtext(value.first, value.second)) << c.file << " " << label;
     // Strong structure leaves almost no lineup at or above the observed ratio, none leaves many.
-    const double p = r.Counts.Kst / 199.0;
+    const double p = r.Counts[Testkst] / 199.0;
     EXPECT_TRUE(c.structured ? p <= 0.02 : p >= 0.15) << c.file << " P(Kst) " << p;
   }
 }
@@ -174,8 +173,6 @@ TEST(Commandline, EveryFormatGivesTheFiguresOfTheNativeFile) {
   Writefile("mixed.txt", mixed);
   auto map = Readgroups("map", Example("stickleback-orti.groups"));
   ASSERT_TRUE(std::holds_alternative<Groupmap>(map));
-  Bindsinks(-1, -1);
-  Console.Discard = true;
   const Filerequest request{"mixed.txt", {}, {1}, &std::get<Groupmap>(map), "map", 99, 5};
   const Fileresult shuffled = Analysefile(request);
   EXPECT_EQ(Figures(shuffled), expected);
@@ -199,10 +196,8 @@ TEST(Commandline, EveryLineupsValuesGiveTheCounts) {
       return static_cast<std::int32_t>(
           std::count_if(values.begin(), values.end(), [&](double v) { return v >= observed; }));
     };
-    EXPECT_EQ(reached(r.Null.Kst, r.Stats.Kst), r.Counts.Kst) << file;
-    EXPECT_EQ(reached(r.Null.Fst, r.Stats.Fst), r.Counts.Fst) << file;
-    EXPECT_EQ(reached(r.Null.Kststar, r.Stats.Kststar), r.Counts.Kststar) << file;
-    EXPECT_EQ(reached(r.Null.Fsbstar, r.Stats.Fsbstar), r.Counts.Fsbstar) << file;
+    for (const Testedstatistic &t : Testedstatistics)
+      EXPECT_EQ(reached(r.Null.Values[t.Id], Observedvalue(r.Stats, t.Id)), r.Counts[t.Id]) << file << " " << t.Name;
   }
 }
 

@@ -112,11 +112,11 @@ TEST(Plot, CaptionsShowValuesAndCounts) {
 TEST(Plot, HostileNamesAndDegenerateValuesStayWellformed) {
   const std::string bad = "\xEF\xBF\xBD";  // U+FFFD
   const std::vector<double> zeros(29999, 0.0), nans(29999, Nan);
-  const std::array<Nullpanel, 4> plain{Panel("Kst", 0.1, {0.2}), Panel("Fst", 0.1, {0.0}), Panel("K*st", 0.0, {0.0}),
+  const std::vector<Nullpanel> plain{Panel("Kst", 0.1, {0.2}), Panel("Fst", 0.1, {0.0}), Panel("K*st", 0.0, {0.0}),
                                        Panel("F*sb", Nan, {Nan})};
   const struct {
     std::string File, Pair;
-    std::array<Nullpanel, 4> Panels;
+    std::vector<Nullpanel> Panels;
     std::vector<std::string> Shown;
   } cases[] = {
       {"a&b<c>\"d'e", "E&<W>", plain, {"a&amp;b&lt;c&gt;&quot;d&apos;e, localities E&amp;&lt;W&gt;"}},

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "driver/console/failure.h"
+#include "driver/printer.h"
 #include "population/segsites.h"
 #include "seqfile/codes.h"
 #include "seqfile/nextseq.h"
@@ -18,6 +19,17 @@ namespace {
 
 using support::Captured;
 
+// The passes, printed as the dialogue prints them into `out`.
+void Verify(const Sequencesource &source) {
+  Dialogueprinter printer(Console, Outfile);
+  Verifysequences(source, Pop, printer);
+}
+void Verifyandfind(const Sequencesource &source) {
+  Dialogueprinter printer(Console, Outfile);
+  Verifysequences(source, Pop, printer);
+  Findsegsites(source, Pop, printer);
+}
+
 struct Refusal {
   std::string content;
   std::string message;  // after "Halvik ", before " in <file name>"
@@ -25,11 +37,11 @@ struct Refusal {
 
 class Verification : public ::testing::TestWithParam<Refusal> {};
 
-TEST_P(Verification, Refuseswithitsmessage) {
+TEST_P(Verification, RefusesWithItsMessage) {
   Captured out;
   const Sequencesource source = Captured::Usefile(GetParam().content);
   const std::string message = "Halvik " + GetParam().message;
-  EXPECT_EQ(support::Refusal([&] { Verifysequences(source); }),
+  EXPECT_EQ(support::Refusal([&] { Verify(source); }),
             message.back() == '.' ? message : message + " in " + source.Name);
 }
 
@@ -44,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"s1 " + Full + "x\n", "is set to handle up to 100000 nucleotides.\nSequence s1 has too many."}));
 
 // Reached only when the file changed after verification.
-TEST(Conversion, Everybytebutthesixcodesisrefusedandshownasitis) {
+TEST(Conversion, EveryByteButTheSixCodesIsRefusedAndShownAsItIs) {
   for (int byte = 0; byte < 256; ++byte) {
     const char c = static_cast<char>(byte);
     if (std::string_view("AGCTN-").find(c) != std::string_view::npos) continue;
@@ -56,7 +68,7 @@ TEST(Conversion, Everybytebutthesixcodesisrefusedandshownasitis) {
 
 // A line longer than the array, met by the reader: it fills the array to its
 // last position and no further, and the file is reported changed.
-TEST(Nextseq, Anoverlonglinestopsatthelastposition) {
+TEST(Nextseq, AnOverlongLineStopsAtTheLastPosition) {
   struct Guarded {
     Fullarray Codes{};
     std::uint8_t Guard[64];
@@ -67,7 +79,8 @@ TEST(Nextseq, Anoverlonglinestopsatthelastposition) {
   const Sequencesource source = Captured::Usefile("s " + std::string(Maxlength, 'T') + std::string(300000, 'A') + "\n");
   Seqfile file;
   Openseqfile(file, source);
-  EXPECT_EQ(support::Refusal([&] { Nextseq(file, g->Codes); }),
+  Headreporter quiet;
+  EXPECT_EQ(support::Refusal([&] { Nextseq(file, g->Codes, quiet); }),
             "\nHalvik found that " + source.Name + " changed while it was being read.");
   EXPECT_EQ(Getcode(g->Codes, Maxlength), 3);
   for (auto b : g->Guard) ASSERT_EQ(b, 0xA5);
@@ -76,7 +89,7 @@ TEST(Nextseq, Anoverlonglinestopsatthelastposition) {
 // Random samples at lengths around whole words, against a plain site-by-site
 // comparison: the site list, the stored codes, and the positions above the
 // site count, which keep what they held.
-TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
+TEST(Findsegsites, AgreesWithAPlainSiteBySiteComparison) {
   std::mt19937 random(2024);
   const std::string letters = "AGCTN-";
   for (int length : {1, 2, 7, 8, 9, 17, 63, 64, 65, 127, 128, 129, 1000, 4099}) {
@@ -103,7 +116,7 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
       for (std::size_t j = 1; j <= lines.size(); ++j) Setcode(Pop.Seqs[j].Sites, count + 1, 5);
       Captured out;
       const Sequencesource source = Captured::Usefile(content);
-      ASSERT_EQ(support::Refusal([&] { Verifysequences(source), Findsegsites(source); }), "");
+      ASSERT_EQ(support::Refusal([&] { Verifyandfind(source); }), "");
       ASSERT_NE(out.Text().find("Segregating sites at:  \n" + list + "\n\n"), std::string::npos) << length;
       ASSERT_EQ(Pop.Numsegsites, count);
       for (std::size_t j = 1; j <= lines.size(); ++j) {
@@ -115,11 +128,11 @@ TEST(Findsegsites, Agreeswithaplainsitebysitecomparison) {
   }
 }
 
-TEST(Findsegsites, Sixdigitsitesfilltheircolumns) {
+TEST(Findsegsites, SixDigitSitesFillTheirColumns) {
   Captured out;
   const std::string line(Maxlength - 1, 'A');
   const Sequencesource source = Captured::Usefile("x " + line + "A\ny " + line + "N\n");
-  ASSERT_EQ(support::Refusal([&] { Verifysequences(source), Findsegsites(source); }), "");
+  ASSERT_EQ(support::Refusal([&] { Verifyandfind(source); }), "");
   EXPECT_NE(out.Text().find("\tN at 100000\n\n\nSegregating sites at:  \n100000\n\nHalvik found a total of    1 "),
             std::string::npos);
   EXPECT_NE(out.results.find("\n\t100000\n"), std::string::npos);

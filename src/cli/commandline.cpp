@@ -13,8 +13,9 @@
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/table.h"
+#include "cli/wholefile.h"
 #include "driver/console/failure.h"
-#include "driver/console/sinks.h"
+#include "driver/console/textout.h"
 #include "stats/random.h"
 
 namespace halvik {
@@ -33,15 +34,9 @@ int Usage(const std::string &problem) {
 
 // The map of --groups, read once for every FILE.
 std::variant<Groupmap, Refusal> Loadgroups(const std::string &name) {
-  std::FILE *file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return Refusal{name + ": cannot be read"};
-  std::string content;
-  char chunk[1 << 14];
-  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) content.append(chunk, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return Refusal{name + ": cannot be read"};
-  return Readgroups(name, content);
+  auto content = Wholefile(name, true);
+  if (auto *refusal = std::get_if<Refusal>(&content)) return *refusal;
+  return Readgroups(name, std::get<std::string>(content));
 }
 
 // A text file of the run's own: the table, a null table or a picture.
@@ -192,16 +187,9 @@ int Runcommandline(int argc, char **argv) {
     if (auto *refusal = std::get_if<Refusal>(&map)) return Usage("--groups: " + refusal->Message);
     groups = std::make_unique<Groupmap>(std::get<Groupmap>(std::move(map)));
   }
-  // The dialogue's stages write to the console as they go; here it is dropped.
-  Bindsinks(-1, -1);
-  Console.Discard = true;
   try {
     return Analyseall(options, groups.get());
   } catch (const Ioerror &failure) {
-    try {
-      Closefile(Outfile);
-    } catch (const Ioerror &) {
-    }
     Say(std::string("halvik: ") + failure.what() + "\n");
     return Ioerrorstatus;
   } catch (const std::bad_alloc &) {

@@ -1,6 +1,7 @@
-// One analysis of one FILE with the answers the options give: the dialogue's
-// own stages, run on the file as it is or on its conversion from another
-// alignment format, writing the results file the dialogue would write.
+// One analysis of one FILE with the answers the options give: the stages
+// every analysis runs, on the file as it stands when it is in Halvik's own
+// format, else on the sample read from its format, writing the results file
+// the dialogue would write.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -37,6 +38,8 @@ struct Rangevalues {
   double Pi = 0.0, K = 0.0, Kstar = 0.0;
 };
 
+// The figures of an analysis that the table, the null table and the picture
+// print; a refused file has only its name, message and notes.
 struct Fileresult {
   std::string File, Pair;  // Pair: empty, or the pair of localities of a pair's row
   bool Ok = false;

@@ -1,6 +1,7 @@
 #include "cli/lineupfiles.h"
 
 #include "cli/numbers.h"
+#include "stats/tested.h"
 
 namespace halvik {
 
@@ -17,24 +18,23 @@ std::string Numberedname(const std::string &given, std::size_t position, std::si
 
 std::string Nulltable(const Fileresult &result) {
   const Nullvalues &v = result.Null;
-  std::string table = "lineup\tkst\tfst\tkstar_st\tfstar_sb\n";
-  for (std::size_t r = 0; r < v.Kst.size(); ++r)
-    table += std::to_string(r + 1) + "\t" + Shortest(v.Kst[r]) + "\t" + Shortest(v.Fst[r]) + "\t" +
-             Shortest(v.Kststar[r]) + "\t" + Shortest(v.Fsbstar[r]) + "\n";
+  std::string table = "lineup";
+  for (const Testedstatistic &t : Testedstatistics) table.append("\t").append(t.Stem);
+  table += '\n';
+  for (std::size_t r = 0; r < static_cast<std::size_t>(result.Lineups) && r < v.Values[0].size(); ++r) {
+    table += std::to_string(r + 1);
+    for (const Testedstatistic &t : Testedstatistics) table.append("\t").append(Shortest(v.Values[t.Id][r]));
+    table += '\n';
+  }
   return table;
 }
 
 Plotinput Plotof(const Fileresult &result) {
-  const Subdivision &s = result.Stats;
-  const Lineupcounts &c = result.Counts;
-  const Nullvalues &v = result.Null;
-  return Plotinput{
-      result.File,
-      result.Pair,
-      result.Lineups,
-      result.Seed,
-      {Nullpanel{"Kst", s.Kst, v.Kst, c.Kst}, Nullpanel{"Fst", s.Fst, v.Fst, c.Fst},
-       Nullpanel{"K*st", s.Kststar, v.Kststar, c.Kststar}, Nullpanel{"F*sb", s.Fsbstar, v.Fsbstar, c.Fsbstar}}};
+  Plotinput input{result.File, result.Pair, result.Lineups, result.Seed, {}};
+  for (const Testedstatistic &t : Testedstatistics)
+    input.Panels.push_back(
+        Nullpanel{t.Name, Observedvalue(result.Stats, t.Id), result.Null.Values[t.Id], result.Counts[t.Id]});
+  return input;
 }
 
 }  // namespace halvik

@@ -2,32 +2,28 @@
 
 #include <bit>
 
-#include "driver/console/sinks.h"
-#include "store/store.h"
+#include "analysis/pipeline.h"
 #include "stats/diversity.h"
-#include "stats/permutation.h"
-#include "stats/random.h"
-#include "stats/subdivision.h"
 
 namespace halvik {
 
 namespace {
 
-// The sites among the S of Pop at which the members do not all carry the
+// The sites among the S of `pop` at which the members do not all carry the
 // same code: the segregating sites of a file of these sequences alone (a site
 // where they all agree was only segregating through the others).
-std::int32_t Segregatingamong(const std::vector<std::int32_t> &members) {
-  const std::int32_t sites = Pop.Numsegsites, groups = sites / 8;
-  const Sitearray &first = Pop.Seqs[members.front()].Sites;
+std::int32_t Segregatingamong(const Population &pop, const std::vector<std::int32_t> &members) {
+  const std::int32_t sites = pop.Numsegsites, groups = sites / 8;
+  const Sitearray &first = pop.Seqs[members.front()].Sites;
   std::int32_t count = 0;
   for (std::int32_t g = 0; g < groups; ++g) {
     std::uint32_t differ = 0;
-    for (const std::int32_t m : members) differ |= Getgroup(Pop.Seqs[m].Sites, g) ^ Getgroup(first, g);
+    for (const std::int32_t m : members) differ |= Getgroup(pop.Seqs[m].Sites, g) ^ Getgroup(first, g);
     count += std::popcount((differ | differ >> 1 | differ >> 2) & 0x249249u);  // bit 0 of each code
   }
   for (std::int32_t p = 8 * groups + 1; p <= sites; ++p)
     for (const std::int32_t m : members)
-      if (Getcode(Pop.Seqs[m].Sites, p) != Getcode(first, p)) {
+      if (Getcode(pop.Seqs[m].Sites, p) != Getcode(first, p)) {
         ++count;
         break;
       }
@@ -53,15 +49,9 @@ Distances Subdistances(const Distances &all, const std::vector<std::int32_t> &me
   return sub;
 }
 
-// The results file is closed; what the stages would write of a pair goes
-// nowhere while one of these lives.
-struct Quietresults {
-  Quietresults() { Outfile.Discard = true; }
-  ~Quietresults() { Outfile.Discard = false; }
-};
-
-Fileresult Testpair(const Distances &distances, const Localities &division, const Fileresult &whole,
-                    const Filerequest &request, std::int32_t i, std::int32_t j) {
+Fileresult Testpair(const Analysis &analysis, const Fileresult &whole, const Filerequest &request, std::int32_t i,
+                    std::int32_t j) {
+  const Localities &division = analysis.Division;
   Fileresult row;
   row.File = whole.File;
   const Rangevalues &a = whole.Localities[static_cast<std::size_t>(i - 1)];
@@ -74,18 +64,25 @@ Fileresult Testpair(const Distances &distances, const Localities &division, cons
   for (const std::int32_t k : {i, j})
     for (std::int32_t r = division.Start[k]; r < division.Start[k + 1]; ++r) members.push_back(r);
   const auto n = static_cast<std::int32_t>(members.size());
-  row.Sites = Segregatingamong(members);
+  row.Sites = Segregatingamong(analysis.Pop(), members);
   if (row.Sites == 0) {
     row.Message = "There are no segregating sites in these sequences.";
     return row;
   }
-  const Distances sub = Subdistances(distances, members);
+  // The pair's own analysis from its division on, with the whole file's
+  // differences among its members; it reports nothing.
+  Analysis pair;
+  pair.File = analysis.File;
+  pair.Sample = analysis.Sample;
+  pair.Differences = Subdistances(analysis.Differences, members);
   const std::int32_t starts[] = {1, a.Size + 1};
-  const Localities two = Dividedat(starts, 2, n);
-  row.Stats = Subdivisionstats(sub, two);
-  Seedrandom(row.Seed);
-  row.Counts = Testlineups(sub, two, Testedvalues(row.Stats), request.Lineups,
-                           Fastoptions{0, nullptr, nullptr, request.Progress});
+  pair.Division = Dividedat(starts, 2, n);
+  pair.Stats = Subdivisionstats(pair.Differences, pair.Division);
+  Seedgenerator(pair.Generator, row.Seed);
+  Analysisreporter silent;
+  Test(pair, request.Lineups, silent, Fastoptions{0, nullptr, nullptr, request.Progress});
+  row.Stats = pair.Stats;
+  row.Counts = pair.Counts;
   row.Ok = true;
   row.Sequences = n;
   row.Length = whole.Length;
@@ -106,14 +103,12 @@ std::uint32_t Pairseed(std::uint32_t seed, std::int32_t i, std::int32_t j) {
   return seed + 1000u * static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(j);
 }
 
-std::vector<Fileresult> Testpairs(const Distances &distances, const Localities &division, const Fileresult &whole,
-                                  const Filerequest &request) {
+std::vector<Fileresult> Testpairs(const Analysis &analysis, const Fileresult &whole, const Filerequest &request) {
   std::vector<Fileresult> rows;
-  if (division.Count < 3) return rows;
-  const Quietresults quiet;
-  for (std::int32_t i = 1; i <= division.Count; ++i)
-    for (std::int32_t j = i + 1; j <= division.Count; ++j)
-      rows.push_back(Testpair(distances, division, whole, request, i, j));
+  const std::int32_t count = analysis.Division.Count;
+  if (count < 3) return rows;
+  for (std::int32_t i = 1; i <= count; ++i)
+    for (std::int32_t j = i + 1; j <= count; ++j) rows.push_back(Testpair(analysis, whole, request, i, j));
   return rows;
 }
 

@@ -3,9 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "cli/fileanalysis.h"
-#include "stats/distances.h"
-#include "stats/localities.h"
 
 namespace halvik {
 
@@ -16,8 +15,7 @@ std::uint32_t Pairseed(std::uint32_t seed, std::int32_t i, std::int32_t j);
 // With three or more localities, for every pair i < j the row of the
 // analysis of a file made of the two localities' sequences in file order,
 // divided between them and seeded with Pairseed: the same figures, computed
-// from the sample in Pop and its distances. Nothing is written anywhere.
-std::vector<Fileresult> Testpairs(const Distances &distances, const Localities &division, const Fileresult &whole,
-                                  const Filerequest &request);
+// from the analysis of the whole file. Nothing is written anywhere.
+std::vector<Fileresult> Testpairs(const Analysis &analysis, const Fileresult &whole, const Filerequest &request);
 
 }  // namespace halvik

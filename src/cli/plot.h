@@ -20,7 +20,7 @@ struct Plotinput {
   std::string Pair;  // empty, or the pair of localities, e.g. "1-3" or "East-West"
   std::int32_t Lineups;
   std::uint32_t Seed;
-  std::array<Nullpanel, 4> Panels;
+  std::vector<Nullpanel> Panels;  // in the order of the tested statistics
 };
 
 // The bars of one panel: bar i counts the finite values in

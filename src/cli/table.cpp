@@ -6,6 +6,7 @@
 #include "cli/numbers.h"
 #include "cli/version.h"
 #include "stats/pvalues.h"
+#include "stats/tested.h"
 
 namespace halvik {
 
@@ -13,17 +14,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The four tested statistics: their column stem, observed value and count.
-struct Tested {
-  const char *Stem;
-  double Observed;
-  std::int32_t Count;
-};
-
-std::array<Tested, 4> Testedof(const Fileresult &r) {
-  return {Tested{"kst", r.Stats.Kst, r.Counts.Kst}, Tested{"fst", r.Stats.Fst, r.Counts.Fst},
-          Tested{"kstar_st", r.Stats.Kststar, r.Counts.Kststar}, Tested{"fstar_sb", r.Stats.Fsbstar, r.Counts.Fsbstar}};
-}
+// Whether the observed value of statistic `id` could be tested: a NaN
+// cannot be reached by any lineup.
+bool Testable(const Fileresult &r, int id) { return !std::isnan(Observedvalue(r.Stats, id)); }
 
 // The figures of an analysis by column, in the table's order after message.
 std::vector<std::pair<std::string, Json>> Figures(const Fileresult &r) {
@@ -51,11 +44,12 @@ std::vector<std::pair<std::string, Json>> Figures(const Fileresult &r) {
                                                  {"fstar_sb", s.Fsbstar},
                                                  {"lineups", r.Lineups},
                                                  {"seed", r.Seed}};
-  for (const Tested &t : Testedof(r)) {
-    const Pvalues p = Pvaluesof(t.Count, r.Lineups, !std::isnan(t.Observed));
+  for (const Testedstatistic &t : Testedstatistics) {
+    const bool tested = Testable(r, t.Id);
+    const Pvalues p = Pvaluesof(r.Counts[t.Id], r.Lineups, tested);
     std::string stem = t.Stem;
     stem += '_';
-    f.insert(f.end(), {{stem + "count", std::isnan(t.Observed) ? 0 : t.Count},
+    f.insert(f.end(), {{stem + "count", tested ? r.Counts[t.Id] : 0},
                        {stem + "p", p.P},
                        {stem + "p1", p.P1},
                        {stem + "se", p.Se}});
@@ -100,7 +94,7 @@ Json Rangejson(const Rangevalues &r) {
   return j;
 }
 
-const char *const Holmcolumns[] = {"kst_p1_holm", "fst_p1_holm", "kstar_st_p1_holm", "fstar_sb_p1_holm"};
+std::string Holmcolumn(const Testedstatistic &t) { return std::string(t.Stem) + "_p1_holm"; }
 
 Json Rowjson(const Fileresult &r, bool pairwise, const double *holm) {
   Json j;
@@ -112,7 +106,7 @@ Json Rowjson(const Fileresult &r, bool pairwise, const double *holm) {
     for (const auto &[name, value] : Figures(r)) j[name] = Finite(value);
   j["version"] = Version;
   if (pairwise && holm != nullptr)
-    for (int s = 0; s < 4; ++s) j[Holmcolumns[s]] = Number(holm[s]);
+    for (const Testedstatistic &t : Testedstatistics) j[Holmcolumn(t)] = Number(holm[t.Id]);
   j["groups"] = Groupsof(r);
   j["notes"] = r.Notes;
   if (r.Ok) {
@@ -142,7 +136,8 @@ std::string Tsvheader(bool pairwise) {
   names.insert(names.end(), {"status", "message"});
   for (const auto &[name, value] : Figures(Fileresult{})) names.push_back(name);
   names.emplace_back("version");
-  if (pairwise) names.insert(names.end(), std::begin(Holmcolumns), std::end(Holmcolumns));
+  if (pairwise)
+    for (const Testedstatistic &t : Testedstatistics) names.push_back(Holmcolumn(t));
   names.insert(names.end(), {"groups", "notes"});
   return Joined(names);
 }
@@ -154,21 +149,19 @@ std::string Tsvrow(const Fileresult &row, bool pairwise, const double *holm) {
   for (const auto &[name, value] : Figures(row)) fields.push_back(row.Ok ? Cell(value) : "");
   fields.emplace_back(Version);
   if (pairwise)
-    for (int s = 0; s < 4; ++s) fields.push_back(holm != nullptr && row.Ok ? Shortest(holm[s]) : "");
+    for (const Testedstatistic &t : Testedstatistics)
+      fields.push_back(holm != nullptr && row.Ok ? Shortest(holm[t.Id]) : "");
   fields.insert(fields.end(), {Field(Groupsof(row)), Field(row.Notes)});
   return Joined(fields);
 }
 
-std::vector<std::array<double, 4>> Pairholm(const std::vector<Fileresult> &pairs) {
-  std::vector<std::array<double, 4>> holm(pairs.size());
-  for (int s = 0; s < 4; ++s) {
+std::vector<Pairadjusted> Pairholm(const std::vector<Fileresult> &pairs) {
+  std::vector<Pairadjusted> holm(pairs.size());
+  for (const Testedstatistic &t : Testedstatistics) {
     std::vector<Pratio> p;
-    for (const Fileresult &r : pairs) {
-      const Tested t = Testedof(r)[static_cast<std::size_t>(s)];
-      p.push_back(r.Ok && !std::isnan(t.Observed) ? Plusone(t.Count, r.Lineups) : Pratio{});
-    }
+    for (const Fileresult &r : pairs) p.push_back(r.Ok && Testable(r, t.Id) ? Plusone(r.Counts[t.Id], r.Lineups) : Pratio{});
     const std::vector<double> adjusted = Holm(p);
-    for (std::size_t i = 0; i < pairs.size(); ++i) holm[i][static_cast<std::size_t>(s)] = adjusted[i];
+    for (std::size_t i = 0; i < pairs.size(); ++i) holm[i][t.Id] = adjusted[i];
   }
   return holm;
 }
@@ -176,17 +169,15 @@ std::vector<std::array<double, 4>> Pairholm(const std::vector<Fileresult> &pairs
 Json Jsonof(const Fileresult &result, bool pairwise) {
   Json j = Rowjson(result, pairwise, nullptr);
   if (!pairwise || result.Pairs.empty()) return j;
-  const std::vector<std::array<double, 4>> holm = Pairholm(result.Pairs);
+  const std::vector<Pairadjusted> holm = Pairholm(result.Pairs);
   Json pairs = Json::array();
   for (std::size_t i = 0; i < result.Pairs.size(); ++i) pairs.push_back(Rowjson(result.Pairs[i], true, holm[i].data()));
   // Each statistic as a matrix over the localities, the pair i-j at [i][j]
   // and [j][i]; nothing on the diagonal.
   const std::size_t count = result.Localities.size();
   Json matrices;
-  const char *const names[] = {"kst", "fst", "kstar_st", "fstar_sb"};
-  for (int s = 0; s < 4; ++s)
-    for (const std::string &which :
-         {std::string(names[s]), std::string(names[s]) + "_p1", std::string(Holmcolumns[s])}) {
+  for (const Testedstatistic &t : Testedstatistics)
+    for (const std::string &which : {std::string(t.Stem), std::string(t.Stem) + "_p1", Holmcolumn(t)}) {
       Json m = Json::array();
       for (std::size_t a = 0; a < count; ++a) m.push_back(std::vector<Json>(count, Json(nullptr)));
       std::size_t p = 0;

@@ -1,7 +1,9 @@
 // The table of a command-line run: a header and a row per analysis as
 // tab-separated values, or an array of objects as JSON.
 #pragma once
+#include <array>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -23,8 +25,9 @@ std::string Tsvrow(const Fileresult &row, bool pairwise, const double *holm);
 // NaN and infinities are null.
 nlohmann::ordered_json Jsonof(const Fileresult &result, bool pairwise);
 
-// The Holm-adjusted (count + 1) / (R + 1) of each pair for each of the four
-// statistics: holm[pair][statistic].
-std::vector<std::array<double, 4>> Pairholm(const std::vector<Fileresult> &pairs);
+// The Holm-adjusted (count + 1) / (R + 1) of each pair for each tested
+// statistic: holm[pair][statistic].
+using Pairadjusted = std::array<double, Testedcount>;
+std::vector<Pairadjusted> Pairholm(const std::vector<Fileresult> &pairs);
 
 }  // namespace halvik

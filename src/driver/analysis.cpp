@@ -3,15 +3,15 @@
 #include <csignal>
 #include <cstdio>
 
+#include "analysis/pipeline.h"
 #include "driver/console/bounded.h"
 #include "driver/console/failure.h"
 #include "driver/console/sinks.h"
 #include "driver/globals.h"
 #include "driver/intro.h"
-#include "population/segsites.h"
-#include "seqfile/verify.h"
-#include "stats/diversity.h"
-#include "stats/furtherstats.h"
+#include "driver/keyboardanswers.h"
+#include "driver/printer.h"
+#include "stats/random.h"
 
 namespace halvik {
 
@@ -52,14 +52,15 @@ void Finish() { Closefile(Outfile); }
 
 void Analyse() {
   Intro();
-  const Sequencesource source{Filename};
-  Verifysequences(source);
-  Findsegsites(source);
-  Pn();
-  Theta();
-  Writestr(Console, "Press return when ready.");
-  Skipline();
-  Furtherstats();
+  // The store is the dialogue's own; the test draws from the generator that
+  // the introduction seeded.
+  Analysis analysis;
+  analysis.File = Filename;
+  analysis.Sample = &Pop;
+  analysis.Generator = Generator;
+  Keyboardanswers answers;
+  Dialogueprinter printer(Console, Outfile);
+  Runanalysis(analysis, Samplesource{Sequencesource{Filename}}, answers, printer);
   Finish();
 }
 

@@ -1,19 +1,14 @@
 #include "seqfile/nextseq.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
-#include "driver/console/sinks.h"
 #include "seqfile/codes.h"
 
 namespace halvik {
 
 namespace {
-
-void Echo(char c) {
-  Writech(Console, c);
-  Writech(Outfile, c);
-}
 
 // Stores the codes of `piece` after position `count`, which it advances.
 // Whole groups of eight are packed straight into their three bytes; the odd
@@ -42,17 +37,22 @@ void Convert(std::string_view piece, Fullarray &codes, std::int32_t &count) {
 
 }  // namespace
 
-std::int32_t Nextseq(Seqfile &file, Fullarray &codes) {
+std::int32_t Nextseq(Seqfile &file, Fullarray &codes, Headreporter &reporter) {
+  std::string head;
   char c = Readchar(file);
   while (c != ' ') {
-    Echo(c);
+    head.push_back(c);
     c = Readchar(file);
   }
   while (c == ' ') {
-    if (Ateof(file)) Raisechanged(file);
-    Echo(c);
+    if (Ateof(file)) {
+      reporter.Head(head);
+      Raisechanged(file);
+    }
+    head.push_back(c);
     c = Readchar(file);
   }
+  reporter.Head(head);
   std::int32_t count = 0;
   Convert(std::string_view(&c, 1), codes, count);
   for (std::string_view piece = Linepiece(file); !piece.empty(); piece = Linepiece(file)) {

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "driver/console/failure.h"
-#include "driver/console/sinks.h"
 #include "store/store.h"
 #include "seqfile/codes.h"
 #include "seqfile/reader.h"
@@ -14,8 +13,6 @@ namespace halvik {
 
 namespace {
 
-constexpr std::size_t Longestlabel = 254;
-
 [[noreturn]] void Illegal(const Seqfile &file, char c, std::int32_t base, const std::string &label) {
   Raisefatal("Halvik found an illegal character, " + std::string(1, c) + ", in sequence " + label + ", base " +
              Stringfromint(base) + " in " + file.Name);
@@ -23,13 +20,11 @@ constexpr std::size_t Longestlabel = 254;
 
 // Takes the label into record n, echoing it on the console each time it grows.
 // c holds the record's first character and ends holding the one after the label.
-void Readlabel(Seqfile &file, std::int32_t n, char &c) {
-  std::string &label = Pop.Seqs[n].Otu;
+void Readlabel(Seqfile &file, std::string &label, std::int32_t n, char &c, Verifyreporter &reporter) {
   label.clear();
   while (c != ' ' && !Ateof(file)) {
     label.push_back(c);
-    Writestr(Console, label);
-    Writeln(Console);
+    reporter.Labelgrown(label);
     c = Readchar(file);
     if (label.size() > Longestlabel)
       Raisefatal("Halvik found OTU #" + Stringfromint(n) + " longer than 254 characters in " + file.Name + ":  \n" +
@@ -70,35 +65,20 @@ std::int32_t Scansequence(Seqfile &file, char first, const std::string &label) {
   return count;
 }
 
-void Writerecordline(std::int32_t n, const std::string &label, std::int32_t count) {
-  Writestr(Console, "Sequence ");
-  Writeint(Console, n, 3);
-  Writestr(Console, " verified: ");
-  Writech(Console, '\t', 5);
-  Writestr(Console, " OTU: ");
-  Writestr(Console, label, 5);
-  Writech(Console, '\t', 5);
-  Writestr(Console, "Length: ");
-  Writeint(Console, count, 5);
-  Writeln(Console);
-}
-
-void Checkrecords(const Seqfile &file, std::int32_t n) {
+void Checkrecords(const Seqfile &file, std::int32_t n, Population &pop, Verifyreporter &reporter) {
   if (n < 2)
     Raisefatal("Halvik found " + Stringfromint(n) + " sequence.\nHalvik can do very little with so few sequences.");
-  Writeint(Console, n);
-  Writestr(Console, " sequences verified.");
-  Writeln(Console);
-  Pop.Numseqs = n;
+  reporter.Counted(n);
+  pop.Numseqs = n;
   for (std::int32_t i = n; i >= 1; --i)
-    if (Pop.Seqs[i].Length != Pop.Seqs[1].Length)
+    if (pop.Seqs[i].Length != pop.Seqs[1].Length)
       Raisefatal("Halvik cannot use this file; some sequences are of different lengths in " + file.Name);
-  Pop.Seqlength = Pop.Seqs[1].Length;
+  pop.Seqlength = pop.Seqs[1].Length;
 }
 
 }  // namespace
 
-void Verifysequences(const Sequencesource &source) {
+void Verifysequences(const Sequencesource &source, Population &pop, Verifyreporter &reporter) {
   Seqfile file;
   Openseqfile(file, source);
   std::int32_t n = 0;
@@ -108,23 +88,19 @@ void Verifysequences(const Sequencesource &source) {
       Raisefatal("\nHalvik is set to handle up to " + Stringfromint(Maxseqs) + " sequences.\nThis file has too many.");
     ++n;
     char c = Readchar(file);
-    Readlabel(file, n, c);
+    Sequencerecord &record = pop.Seqs[n];
+    Readlabel(file, record.Otu, n, c, reporter);
     // Line ends read as blanks, so the sequence may stand lines below its label.
     while (c == ' ' && !Ateof(file)) c = Readchar(file);
     if (Ateof(file))
       Raisefatal("Halvik found OTU #" + Stringfromint(n) + " with no subsequent sequence in " + file.Name);
-    const std::int32_t count = Scansequence(file, c, Pop.Seqs[n].Otu);
-    Pop.Seqs[n].Length = count;
-    Writerecordline(n, Pop.Seqs[n].Otu, count);
+    record.Length = Scansequence(file, c, record.Otu);
+    reporter.Recordverified(n, record.Otu, record.Length);
     Readchar(file);  // the line end, if there is one
   }
   Closeseqfile(file);
-  Checkrecords(file, n);
-  Writech(Console, '\n');
-  Writestr(Console, "File ");
-  Writestr(Console, source.Name);
-  Writestr(Console, " verified.");
-  Writeln(Console);
+  Checkrecords(file, n, pop, reporter);
+  reporter.Verified(source.Name);
 }
 
 }  // namespace halvik

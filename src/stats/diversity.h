@@ -10,8 +10,4 @@ double Pnof(std::int32_t segsites, std::int32_t length);
 // (Theor. Popul. Biol. 7:256-276) with the harmonic sum taken to N.
 double Thetaof(std::int32_t segsites, std::int32_t length, std::int32_t n);
 
-// Each of the sample in Pop, written to the console and the results file.
-double Pn();
-double Theta();
-
 }  // namespace halvik

@@ -1,36 +1,10 @@
 #include "stats/estimators.h"
 
-#include <string_view>
-
-#include "driver/console/sinks.h"
 #include "stats/pairmeans.h"
 
 namespace halvik {
 
 namespace {
-
-// The labels are those of records first and last; with the observed lineup
-// these are the sequences at the ends of the range.
-void Echoline(Textsink &sink, std::string_view open, std::int32_t first, std::int32_t last, std::string_view close,
-              bool tab, double value) {
-  Writestr(sink, open);
-  Writestr(sink, Pop.Seqs[first].Otu);
-  Writestr(sink, " to ");
-  Writestr(sink, Pop.Seqs[last].Otu);
-  Writestr(sink, close);
-  if (tab) Writech(sink, '\t');
-  Writereal(sink, value, 8, 6);
-  Writeln(sink);
-}
-
-double Echoed(double value, bool echo, std::string_view open, std::int32_t first, std::int32_t last,
-              std::string_view close) {
-  if (echo) {
-    Echoline(Console, open, first, last, close, false, value);
-    Echoline(Outfile, open, first, last, close, true, value);
-  }
-  return value;
-}
 
 // The pair terms, by the records the lineup places at two positions.
 auto Plain(const Distances &distances) {
@@ -45,16 +19,16 @@ auto Pernucleotide(const Distances &distances) {
 
 }  // namespace
 
-double Kj(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
-  return Echoed(Withinmean(first, last, lineup, Plain(distances)), echo, "K(", first, last, "):  ");
+double Kj(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup) {
+  return Withinmean(first, last, lineup, Plain(distances));
 }
 
-double Kjstar(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
-  return Echoed(Withinmean(first, last, lineup, Starred(distances)), echo, "K*(", first, last, "):  ");
+double Kjstar(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup) {
+  return Withinmean(first, last, lineup, Starred(distances));
 }
 
-double Piij(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo) {
-  return Echoed(Withinmean(first, last, lineup, Pernucleotide(distances)), echo, "(", first, last, ")  Pi i,j:  ");
+double Piij(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup) {
+  return Withinmean(first, last, lineup, Pernucleotide(distances));
 }
 
 double Fbetween(const Distances &distances, const Starttable &start, std::int32_t count, const Lineup &lineup) {

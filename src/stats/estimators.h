@@ -13,17 +13,16 @@ namespace halvik {
 
 // K_j = sum over pairs a < b in first..last of d / (m(m-1)/2): the mean number
 // of differences within a locality (Hudson, Boos and Kaplan 1992, Mol. Biol.
-// Evol. 9:138-151). With echo, writes "K(first to last):" to the console and
-// the results file.
-double Kj(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
+// Evol. 9:138-151).
+double Kj(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup);
 
 // K*_j = the mean over the same pairs of ln(1 + d), the log-transformed form
-// of Hudson, Boos and Kaplan 1992. Echo "K*(first to last):".
-double Kjstar(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
+// of Hudson, Boos and Kaplan 1992.
+double Kjstar(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup);
 
 // Pi_ij = the mean over the same pairs of d / L, nucleotide diversity (Nei
-// and Li 1979, PNAS 76:5269-5273). Echo "(first to last)  Pi i,j:".
-double Piij(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup, bool echo);
+// and Li 1979, PNAS 76:5269-5273).
+double Piij(const Distances &distances, std::int32_t first, std::int32_t last, const Lineup &lineup);
 
 // F_b = sum over pairs x, y in different localities of d / sum n_i n_j: the
 // mean difference between localities (Hudson, Slatkin and Maddison 1992,

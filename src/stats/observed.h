@@ -1,8 +1,13 @@
 // What the permutation test compares and what it counts.
 #pragma once
+#include <array>
 #include <cstdint>
 
 namespace halvik {
+
+// The tested statistics, in the order every count, table column, null table
+// and picture lists them (their names and labels: stats/tested.h).
+enum Testedid : int { Testkst, Testfst, Testkststar, Testfsbstar, Testedcount };
 
 // The observed values the lineups are compared with: the totals Kt and K*t,
 // which no lineup changes, and the four tested ratios.
@@ -10,9 +15,11 @@ struct Observed {
   double Kt, Kst, Fst, Ktstar, Kststar, Fsbstar;
 };
 
-// How many lineups gave a ratio at least as large as the observed one.
+// How many lineups gave each statistic a value at least the observed one.
 struct Lineupcounts {
-  std::int32_t Kst = 0, Fst = 0, Kststar = 0, Fsbstar = 0;
+  std::array<std::int32_t, Testedcount> Count{};
+  std::int32_t &operator[](int id) { return Count[static_cast<std::size_t>(id)]; }
+  std::int32_t operator[](int id) const { return Count[static_cast<std::size_t>(id)]; }
   bool operator==(const Lineupcounts &) const = default;
 };
 

@@ -1,4 +1,4 @@
-// The permutation test over randomized sequence lineups.
+// The permutation test over randomized lineups.
 #pragma once
 #include <cstdint>
 
@@ -6,6 +6,7 @@
 #include "stats/fast/engine.h"
 #include "stats/localities.h"
 #include "stats/observed.h"
+#include "stats/random.h"
 
 namespace halvik {
 
@@ -13,18 +14,16 @@ namespace halvik {
 void Countlineup(const Distances &distances, const Localities &division, const Observed &observed, const Lineup &lineup,
                  Lineupcounts &counts);
 
-// The four counts over `lineups` shuffles drawn from Rnd, each lineup's
-// statistics computed by the estimators exactly as stated: the reference.
+// The four counts over `lineups` shuffles drawn as Rnd(1, N) draws them from
+// the generator, each lineup's statistics computed by the estimators exactly
+// as stated: the reference the engine is held to.
 Lineupcounts Literalcounts(const Distances &distances, const Localities &division, const Observed &observed,
-                           std::int32_t lineups);
+                           std::int32_t lineups, Mersennetwister &generator);
 
-// Asks for the number of lineups on the console and reads it.
-std::int32_t Asklineups();
-
-// Writes the number of lineups to the results file, runs them, and writes the
-// four P lines. The options reach the engine (its report, every lineup's
-// values, its progress).
+// The counts of `lineups` lineups drawn from the generator, which must be
+// seeded (a sample of one sequence draws nothing). The options reach the
+// engine (its report, every lineup's values, its progress).
 Lineupcounts Testlineups(const Distances &distances, const Localities &division, const Observed &observed,
-                         std::int32_t lineups, const Fastoptions &options = {});
+                         std::int32_t lineups, Mersennetwister &generator, const Fastoptions &options = {});
 
 }  // namespace halvik

@@ -24,16 +24,16 @@ struct Subdivision {
   std::array<double, Maxlocalities + 1> Pi, K, Kstar;
 };
 
-using Rangeestimator = double (*)(const Distances &, std::int32_t, std::int32_t, const Lineup &, bool);
+using Rangeestimator = double (*)(const Distances &, std::int32_t, std::int32_t, const Lineup &);
 
 // The sum over the localities, in order, of the estimator's value times the
 // locality's weight; each product is rounded before it is added. Each
 // locality's value goes to each[k] when that is given.
 double Weightedwithin(Rangeestimator estimator, const Distances &distances, const Localities &division,
-                      const Lineup &lineup, bool echo, double *each = nullptr);
+                      const Lineup &lineup, double *each = nullptr);
 
-// Computes the twelve statistics for the sequences in file order and writes
-// every estimator line and result line to the console and the results file.
+// The twelve statistics, and the means they are made of, for the sequences
+// in file order.
 Subdivision Subdivisionstats(const Distances &distances, const Localities &division);
 
 // The values the permutation test compares its lineups with.

@@ -120,10 +120,10 @@ void Plainratios(const Plan &p, const std::int64_t *diff, Open &open, Tally &t) 
     within += diff[k];
   }
   open.Kst = 1.0 - ks / p.Obs.Kt;
-  if (open.Kst >= p.Obs.Kst) ++t.Counts.Kst;
+  if (open.Kst >= p.Obs.Kst) ++t.Counts[Testkst];
   const double ft = static_cast<double>(p.Totaldiff - within) / static_cast<double>(p.Betweenpairs);
   open.Fst = 1.0 - ks / ft;
-  if (open.Fst >= p.Obs.Fst) ++t.Counts.Fst;
+  if (open.Fst >= p.Obs.Fst) ++t.Counts[Testfst];
 }
 
 // The log sums are known only within bounds. Each starred result is a chain
@@ -156,8 +156,8 @@ bool Countstarred(const Plan &p, const std::int64_t *log, Open &open, Tally &t) 
       open.Fstar = Decide(1.0 - kshi / open.Fblo, 1.0 - kslo / open.Fbhi, o.Fsbstar);
   }
   if (open.Kstar == Verdict::Unsure || open.Fstar == Verdict::Unsure) return false;
-  if (open.Kstar == Verdict::Counted) ++t.Counts.Kststar;
-  if (open.Fstar == Verdict::Counted) ++t.Counts.Fsbstar;
+  if (open.Kstar == Verdict::Counted) ++t.Counts[Testkststar];
+  if (open.Fstar == Verdict::Counted) ++t.Counts[Testfsbstar];
   return true;
 }
 
@@ -199,14 +199,14 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
         sink.Into.Add(Betweenstars(terms, s.Lanes + j, 1, p.Start, p.Count, withinunits + j, fbstar + j));
       open.Fstar = 1.0 - ksstar[j] / fbstar[j] >= o.Fsbstar ? Verdict::Counted : Verdict::Notcounted;
     }
-    if (open.Kstar == Verdict::Counted) ++sink.Into.Counts.Kststar;
-    if (open.Fstar == Verdict::Counted) ++sink.Into.Counts.Fsbstar;
+    if (open.Kstar == Verdict::Counted) ++sink.Into.Counts[Testkststar];
+    if (open.Fstar == Verdict::Counted) ++sink.Into.Counts[Testfsbstar];
     if (sink.Null != nullptr) {
       const auto r = static_cast<std::size_t>(open.Number);
-      sink.Null->Kst[r] = open.Kst;
-      sink.Null->Fst[r] = open.Fst;
-      sink.Null->Kststar[r] = kststar;
-      sink.Null->Fsbstar[r] = 1.0 - ksstar[j] / fbstar[j];
+      sink.Null->Values[Testkst][r] = open.Kst;
+      sink.Null->Values[Testfst][r] = open.Fst;
+      sink.Null->Values[Testkststar][r] = kststar;
+      sink.Null->Values[Testfsbstar][r] = 1.0 - ksstar[j] / fbstar[j];
     }
   }
   s.Waiting = 0;
@@ -252,9 +252,7 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
   lineups = std::max(lineups, 0);
   const Plan plan = Makeplan(distances, division, observed, options.Null != nullptr);
   if (options.Null != nullptr)
-    for (std::vector<double> *values :
-         {&options.Null->Kst, &options.Null->Fst, &options.Null->Kststar, &options.Null->Fsbstar})
-      values->assign(static_cast<std::size_t>(lineups), 0.0);
+    for (std::vector<double> &values : options.Null->Values) values.assign(static_cast<std::size_t>(lineups), 0.0);
   const Clock::time_point prepared = Clock::now();
   int workers = options.Workers > 0 ? options.Workers : Autoworkers(plan, lineups);
   workers = std::min(workers, 64);
@@ -276,10 +274,7 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
   report.Lineups = lineups;
   report.Workers = workers;
   for (const Tally &t : tallies) {
-    counts.Kst += t.Counts.Kst;
-    counts.Fst += t.Counts.Fst;
-    counts.Kststar += t.Counts.Kststar;
-    counts.Fsbstar += t.Counts.Fsbstar;
+    for (int id = 0; id < Testedcount; ++id) counts[id] += t.Counts[id];
     report.Exactwithin += t.Exactwithin;
     report.Exactbetween += t.Exactbetween;
     report.Tailsums += t.Tailsums;

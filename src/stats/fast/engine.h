@@ -3,6 +3,7 @@
 // seed they are the counts of Literalcounts, which evaluates each lineup with
 // the estimators exactly as stated.
 #pragma once
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -31,7 +32,7 @@ struct Fastreport {
 // Every lineup's four ratios, in the order drawn: each the very double the
 // estimators give for that lineup, the one its count compares.
 struct Nullvalues {
-  std::vector<double> Kst, Fst, Kststar, Fsbstar;
+  std::array<std::vector<double>, Testedcount> Values;  // by Testedid
 };
 
 struct Fastoptions {

@@ -1,0 +1,68 @@
+#include "analysis/pipeline.h"
+
+#include "population/segsites.h"
+#include "seqfile/verify.h"
+#include "stats/diversity.h"
+#include "stats/permutation.h"
+#include "stats/subdivision.h"
+
+namespace halvik {
+
+Analysis Analysis::Owning(std::string file) {
+  Analysis analysis;
+  analysis.File = std::move(file);
+  analysis.Owned = std::make_unique<Population>();
+  analysis.Sample = analysis.Owned.get();
+  return analysis;
+}
+
+namespace {
+
+void Readsample(Analysis &analysis, const Samplesource &source, Answers &answers, Analysisreporter &reporter) {
+  Population &pop = *analysis.Sample;
+  if (source.Memory != nullptr) {
+    Takerecords(*source.Memory, pop);
+    answers.Sampleread(pop);
+    Findsegsites(*source.Memory, pop, reporter);
+    return;
+  }
+  Verifysequences(source.File, pop, reporter);
+  answers.Sampleread(pop);
+  Findsegsites(source.File, pop, reporter);
+}
+
+void Describe(Analysis &analysis, Analysisreporter &reporter) {
+  const Population &pop = analysis.Pop();
+  analysis.Pn = Pnof(pop.Numsegsites, pop.Seqlength);
+  analysis.Theta = Thetaof(pop.Numsegsites, pop.Seqlength, pop.Numseqs);
+  reporter.Described(analysis);
+}
+
+}  // namespace
+
+void Observe(Analysis &analysis, Analysisreporter &reporter) {
+  // Every statistic from here on compares the same pairs again and again.
+  analysis.Differences = Measuredistances(analysis.Pop());
+  analysis.Stats = Subdivisionstats(analysis.Differences, analysis.Division);
+  reporter.Observed(analysis);
+}
+
+void Test(Analysis &analysis, std::int32_t lineups, Analysisreporter &reporter, const Fastoptions &options) {
+  analysis.Lineups = lineups;
+  reporter.Testing(analysis);
+  analysis.Counts = Testlineups(analysis.Differences, analysis.Division, Testedvalues(analysis.Stats), lineups,
+                                analysis.Generator, options);
+  reporter.Tested(analysis);
+}
+
+void Runanalysis(Analysis &analysis, const Samplesource &source, Answers &answers, Analysisreporter &reporter,
+                 const Fastoptions &options) {
+  Readsample(analysis, source, answers, reporter);
+  Describe(analysis, reporter);
+  answers.Pause();
+  analysis.Division = answers.Division(analysis.Pop(), reporter);
+  Observe(analysis, reporter);
+  Test(analysis, answers.Lineups(), reporter, options);
+}
+
+}  // namespace halvik

@@ -1,0 +1,34 @@
+// The table of the tested statistics: everything that names one, and what
+// gives its observed value. Counts, null tables, pictures, P-value
+// adjustments and the table's columns loop over it.
+#pragma once
+#include <array>
+
+#include "stats/observed.h"
+#include "stats/subdivision.h"
+
+namespace halvik {
+
+struct Testedstatistic {
+  Testedid Id;
+  const char *Name;     // as messages and captions name it: "K*st"
+  const char *Plabel;   // the dialogue's P line, "P(K*st) = "
+  const char *Stem;     // the table's columns and the null table's: "kstar_st"
+  const char *Caption;  // what the picture says it is
+  double Subdivision::*Observed;
+};
+
+inline constexpr std::array<Testedstatistic, Testedcount> Testedstatistics = {{
+    {Testkst, "Kst", "P(Kst) = ", "kst", "Kst = 1 - Ks/Kt", &Subdivision::Kst},
+    {Testfst, "Fst", "P(Fst) = ", "fst", "Fst = 1 - Fs/Ft", &Subdivision::Fst},
+    {Testkststar, "K*st", "P(K*st) = ", "kstar_st", "K*st = 1 - K*s/K*t", &Subdivision::Kststar},
+    // The dialogue's line names F*st for the ratio it shows as F*sb.
+    {Testfsbstar, "F*sb", "P(F*st) = ", "fstar_sb", "F*sb = 1 - F*s/F*b", &Subdivision::Fsbstar},
+}};
+
+// The value of statistic `id` in `stats`.
+inline double Observedvalue(const Subdivision &stats, int id) {
+  return stats.*(Testedstatistics[static_cast<std::size_t>(id)].Observed);
+}
+
+}  // namespace halvik
