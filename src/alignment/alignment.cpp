@@ -12,31 +12,27 @@ namespace {
 
 constexpr std::string_view Names[] = {"native", "fasta", "phylip", "nexus", "clustal"};
 constexpr std::string_view Shownnames[] = {"", "FASTA", "PHYLIP", "NEXUS", "CLUSTAL"};
+// The character of each code; 6 and 7 never reach a finished sample.
+constexpr std::string_view Bases = "AGCTN-??";
 
-Collected Collect(Alignmentformat format, std::string_view content) {
-  const Cleantext clean(content, format != Alignmentformat::Native);
+Sample Read(Alignmentinput &input, std::optional<Alignmentformat> forced) {
+  const std::uint64_t size = input.Size();
+  if (size > Largestfile)
+    Refuse(0, "the file has " + std::to_string(size) + " bytes, more than the " + std::to_string(Largestfile) +
+                  " Halvik reads");
+  const Firstline first = Scan(input);
+  if (first.Empty) Refuse(0, "the file is empty");
+  const Alignmentformat format = forced.value_or(first.Format);
+  Linereader lines(input, format != Alignmentformat::Native);
   Collected records;
-  records.Made.Carriagereturns = clean.Carriagereturns;
-  using Reader = void(std::string_view, Collected &);
+  using Reader = void(Linereader &, Collected &);
   Reader *const readers[] = {Readnative, Readfasta, Readphylip, Readnexus, Readclustal};
-  readers[static_cast<std::size_t>(format)](clean.Text, records);
-  return records;
-}
-
-// The checks every format shares, then the match characters resolved.
-void Checkrecords(Collected &records) {
-  const std::size_t count = records.Labels.size();
-  if (count < 2) Refuse(0, count == 0 ? "no sequences in the file" : "only 1 sequence; Halvik needs at least 2");
-  const std::size_t length = records.Sequences[0].size();
-  if (length == 0) Refuse(records.Lines[0], "sequence " + Shown(records.Labels[0]) + " has no bases");
-  for (std::size_t r = 1; r < count; ++r)
-    if (records.Sequences[r].size() != length)
-      Refuse(records.Lines[r], "sequence " + Shown(records.Labels[r]) + " has " +
-                                   std::to_string(records.Sequences[r].size()) + " bases, the first sequence has " +
-                                   std::to_string(length));
-  for (std::string &bases : records.Sequences)
-    for (std::size_t i = 0; i < length; ++i)
-      if (bases[i] == Unresolved) bases[i] = records.Sequences[0][i];
+  readers[static_cast<std::size_t>(format)](lines, records);
+  // A NEXUS reader stops after its matrix; the carriage returns after it count too.
+  for (std::string_view line; lines.Next(line);) {
+  }
+  records.Made.Carriagereturns = lines.Carriagereturns;
+  return Sample{format, Finish(records), records.Made};
 }
 
 std::string Oneline(std::string text) {
@@ -54,20 +50,11 @@ std::optional<Alignmentformat> Formatnamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view Formatname(Alignmentformat format) { return Names[static_cast<std::size_t>(format)]; }
-
-std::variant<Sample, Refusal> Readalignment(std::string_view name, std::string_view content,
+std::variant<Sample, Refusal> Readalignment(std::string_view name, Alignmentinput &input,
                                             std::optional<Alignmentformat> forced) {
   const std::string file(name);
   try {
-    if (content.size() > Largestfile)
-      Refuse(0, "the file has " + std::to_string(content.size()) + " bytes, more than the " +
-                    std::to_string(Largestfile) + " Halvik reads");
-    if (content.find_first_not_of(" \t\n\r\f\v") == std::string_view::npos) Refuse(0, "the file is empty");
-    const Alignmentformat format = forced.value_or(Detect(content));
-    Collected records = Collect(format, content);
-    Checkrecords(records);
-    return Sample{format, std::move(records.Labels), std::move(records.Sequences), records.Made};
+    return Read(input, forced);
   } catch (const Badinput &bad) {
     return Refusal{file + (bad.Line > 0 ? ", line " + std::to_string(bad.Line) : "") + ": " + bad.Reason};
   } catch (const std::bad_alloc &) {
@@ -80,13 +67,20 @@ std::variant<Sample, Refusal> Readalignment(std::string_view name, std::string_v
 }
 
 std::string Nativetext(const Sample &sample) {
+  const Packedsample &data = sample.Data;
   std::size_t size = 0;
-  for (std::size_t r = 0; r < sample.Labels.size(); ++r)
-    size += sample.Labels[r].size() + sample.Sequences[r].size() + 2;
+  for (const std::string &label : data.Labels) size += label.size() + static_cast<std::size_t>(data.Length) + 2;
   std::string text;
   text.reserve(size);
-  for (std::size_t r = 0; r < sample.Labels.size(); ++r)
-    text.append(sample.Labels[r]).append(" ").append(sample.Sequences[r]).append("\n");
+  for (std::int32_t r = 0; r < data.Count(); ++r) {
+    text.append(data.Labels[static_cast<std::size_t>(r)]).push_back(' ');
+    const std::uint8_t *codes = data.Codes[static_cast<std::size_t>(r)].data();
+    for (int g = 0; 8 * g < data.Length; ++g) {
+      const std::uint32_t bits = Getgroup(codes, g);
+      for (int k = 0; k < 8 && 8 * g + k < data.Length; ++k) text.push_back(Bases[bits >> (21 - 3 * k) & 7]);
+    }
+    text.push_back('\n');
+  }
   return text;
 }
 

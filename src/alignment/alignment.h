@@ -1,12 +1,14 @@
-// Aligned samples in the formats other programs write, turned into Halvik's
-// own: one record per line, a label, blanks, bases from A C G T N -.
+// Aligned samples in the formats other programs write, read straight into a
+// packed sample as the file streams past.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
-#include <vector>
+
+#include "alignment/input.h"
+#include "store/packedsample.h"
 
 namespace halvik {
 
@@ -14,8 +16,12 @@ enum class Alignmentformat { Native, Fasta, Phylip, Nexus, Clustal };
 
 // "native" (also "halvik"), "fasta", "phylip", "nexus", "clustal"; nullopt for anything else.
 std::optional<Alignmentformat> Formatnamed(std::string_view name);
-// The name Formatnamed takes for the format ("native" for Native).
-std::string_view Formatname(Alignmentformat format);
+
+// The format the bytes look like from their start: leading blank lines and a
+// byte-order mark skipped, then `>` FASTA, `#NEXUS` NEXUS, a CLUSTAL or MUSCLE
+// header CLUSTAL, two positive integers PHYLIP, anything else native. Only the
+// first line that is not blank counts.
+Alignmentformat Detect(std::string_view start);
 
 // How many of each conversion were made.
 struct Conversions {
@@ -27,12 +33,12 @@ struct Conversions {
   std::int64_t Labelscut = 0;        // labels cut at the first blank
 };
 
-// Labels[i] and Sequences[i] are record i in file order: labels without blanks
-// or line feeds, at most 254 bytes; sequences of one length, 1 to 100000
-// bases from A C G T N -; 2 to 1000 records.
+// Data holds the records in file order: labels without blanks or line feeds,
+// at most 254 bytes; 2 to 1000 sequences of one length, 1 to 100000 codes from
+// A C G T N -.
 struct Sample {
   Alignmentformat Format;
-  std::vector<std::string> Labels, Sequences;
+  Packedsample Data;
   Conversions Made;
 };
 
@@ -41,15 +47,17 @@ struct Refusal {
   std::string Message;
 };
 
-// `name` is the file's name as the user gave it, for messages; `content` its
-// bytes. The format is recognised from the content unless `forced` is given.
-// A native file is read by Halvik's own grammar with the same character
-// conversions, so for one that needs none the sample holds exactly what
-// Halvik's reader reads from it.
-std::variant<Sample, Refusal> Readalignment(std::string_view name, std::string_view content,
+// `name` is the file's name as the user gave it, for messages. The format is
+// recognised from the start of the bytes unless `forced` is given. The input
+// is read a piece at a time and the codes packed as they are met, so memory
+// holds the packed sample, a piece and the longest line. A native file is
+// read by Halvik's own grammar with the same character conversions, so for
+// one that needs none the sample holds exactly what Halvik's reader reads.
+std::variant<Sample, Refusal> Readalignment(std::string_view name, Alignmentinput &input,
                                             std::optional<Alignmentformat> forced);
 
-// The sample in Halvik's own format: "label bases\n" per record.
+// The sample in Halvik's own format: "label bases\n" per record, as Halvik's
+// own reader can be asked to check it.
 std::string Nativetext(const Sample &sample);
 
 // One line for the user: the format, then each kind of conversion made, e.g.

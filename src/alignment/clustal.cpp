@@ -26,15 +26,14 @@ bool Alldigits(std::string_view word) {
 // lines (which start with a blank) separate the blocks, so no label is empty.
 // The first block ends at the first separator, or where its first label comes
 // round again.
-void Readclustal(std::string_view text, Collected &records) {
-  Linecursor lines{text};
+void Readclustal(Linereader &lines, Collected &records) {
   std::string_view line;
   while (lines.Next(line) && Allblank(line)) {
   }
   const std::string_view header = Trimfront(line);
   if (header.substr(0, 7) != "CLUSTAL" && header.substr(0, 8) != "MUSCLE (")
     Refuse(lines.Number, "the first line is no CLUSTAL header (CLUSTAL or MUSCLE ( at its start)");
-  std::vector<std::string_view> labels;  // as written, to match the rows of later blocks
+  std::vector<std::string> labels;  // as written, to match the rows of later blocks
   bool firstblock = true;
   std::size_t later = 0;  // rows after the first block
   while (lines.Next(line)) {
@@ -48,7 +47,7 @@ void Readclustal(std::string_view text, Collected &records) {
     if (!Allblank(rest) || !Alldigits(count)) Refuse(lines.Number, "more than a label, bases and a count on the line");
     if (firstblock && !labels.empty() && label == labels.front()) firstblock = false;
     if (firstblock) {
-      labels.push_back(label);
+      labels.emplace_back(label);
       records.Addrecord(label, lines.Number, true);
       records.Addbases(labels.size() - 1, bases, lines.Number, true);
       continue;
@@ -56,7 +55,7 @@ void Readclustal(std::string_view text, Collected &records) {
     const std::size_t r = later++ % labels.size();
     if (label != labels[r])
       Refuse(lines.Number,
-             "a row of " + Shown(records.Labels[r]) + " should stand here, by the order of the first block");
+             "a row of " + Shown(records.Data.Labels[r]) + " should stand here, by the order of the first block");
     records.Addbases(r, bases, lines.Number, true);
   }
   if (!labels.empty() && later % labels.size() != 0)

@@ -1,6 +1,6 @@
-// What the format readers share: the limits, the refusal they raise, the text
-// after the clean-up common to all formats, and the records they collect with
-// the character conversions applied as the bases are met.
+// What the format readers share: the limits, the refusal they raise, and the
+// records they collect, packed as the bases are met with the character
+// conversions applied.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "alignment/alignment.h"
+#include "alignment/lines.h"
 #include "store/limits.h"
+#include "store/packedsample.h"
 
 namespace halvik {
 
@@ -43,57 +45,47 @@ inline std::string_view Trimfront(std::string_view text) {
   return text;
 }
 
-// The file after the common clean-up: a carriage return at a line end
-// dropped, a line feed added after a last line without one, and for the other
-// formats a leading byte-order mark dropped. Line numbers stay those of the
-// file. Text is the content itself unless something had to change.
-struct Cleantext {
-  std::string_view Text;
-  std::int64_t Carriagereturns = 0;
-  std::string Copy;
-  Cleantext(std::string_view content, bool dropmark);
-  Cleantext(const Cleantext &) = delete;
-  Cleantext &operator=(const Cleantext &) = delete;
-};
-
-// The lines of a cleaned text in order, each without its line feed.
-struct Linecursor {
-  std::string_view Text;
-  std::size_t Position = 0;
-  std::int64_t Number = 0;  // of the line Next returned last
-  bool Next(std::string_view &line);
-};
-
 // The NEXUS symbols read from FORMAT; 0 where none applies.
 struct Symbols {
   char Match = 0, Missing = 0, Gap = 0;
 };
-// Where a match character stands until it is resolved against the first sequence.
-inline constexpr char Unresolved = '.';
 
-// Records in file order, in parallel vectors so that a Sample can take its
-// Labels and Sequences whole: Labels cut at the first blank, Lines the line of
-// each label (for messages), Sequences converted to A C G T N - (and
-// Unresolved), each at most Mostbases long.
+// Records in file order. Data.Labels are cut at the first blank; Data.Codes[r]
+// holds Lengths[r] codes (Unresolvedcode for a match character) packed as
+// Packedsample lays them, grown a group of eight positions (three bytes) at a
+// time and reserved ahead from the declared length or the record before, so
+// that memory holds little more than the packed sample. Lines holds the line
+// of each label, for messages.
 struct Collected {
-  std::vector<std::string> Labels, Sequences;
+  Packedsample Data;
+  std::vector<std::size_t> Lengths;
   std::vector<std::int64_t> Lines;
   Conversions Made;
+  std::size_t Declared = 0;  // the length the file declares, if it does
 
+  std::size_t Count() const { return Lines.size(); }
   // Starts a record; `cut` cuts the label at its first blank (counted).
   void Addrecord(std::string_view label, std::int64_t line, bool cut);
   // Appends the bases of `text` (one line or a part of one) to record r,
   // skipping blanks when `skipblanks`; any other character that is no base is refused.
   void Addbases(std::size_t r, std::string_view text, std::int64_t line, bool skipblanks, Symbols symbols = {});
+
+ private:
+  void Pack(std::size_t r, const std::uint8_t *codes, std::size_t count);
 };
 
 // Counts declared before the records (`source`: a PHYLIP header, NEXUS
-// DIMENSIONS), checked against the limits and against the file's size before
-// any record is read.
-void Checkdeclared(std::string_view source, std::size_t count, std::size_t length, std::size_t filesize,
+// DIMENSIONS), checked against the limits and against the size of the text
+// before any record is read.
+void Checkdeclared(std::string_view source, std::size_t count, std::size_t length, const Linereader &lines,
                    std::int64_t line);
 // Refuses record r when it holds more bases than declared, or with `exact` any other number.
 void Checklength(std::string_view source, const Collected &records, std::size_t r, std::size_t length,
                  std::int64_t line, bool exact);
+
+// The checks every format shares (count, lengths), then the match characters
+// resolved against the first sequence and each record's codes in the size
+// Packedsample gives them.
+Packedsample Finish(Collected &records);
 
 }  // namespace halvik

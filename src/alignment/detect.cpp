@@ -17,23 +17,35 @@ bool Startsnexus(std::string_view line) {
   return true;
 }
 
-}  // namespace
-
-Alignmentformat Detect(std::string_view content) {
-  if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
-  std::string_view line;
-  while (!content.empty()) {
-    const std::size_t end = content.find('\n');
-    line = content.substr(0, end);
-    content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-    if (!Allblank(line)) break;
-  }
+Alignmentformat Formatof(std::string_view line) {
   const std::string_view start = Trimfront(line);
   if (start.substr(0, 1) == ">") return Alignmentformat::Fasta;
   if (Startsnexus(start)) return Alignmentformat::Nexus;
   if (start.substr(0, 7) == "CLUSTAL" || start.substr(0, 8) == "MUSCLE (") return Alignmentformat::Clustal;
   if (Twopositives(line)) return Alignmentformat::Phylip;
   return Alignmentformat::Native;
+}
+
+}  // namespace
+
+// Reads up to the first line that is not blank. A byte-order mark is passed
+// over for the format but makes the file not empty.
+Firstline Scan(Alignmentinput &input) {
+  Linereader lines(input, false);
+  bool marked = false;
+  for (std::string_view line; lines.Next(line);) {
+    if (lines.Number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
+      marked = true;
+      line.remove_prefix(3);
+    }
+    if (!Allblank(line)) return {false, Formatof(line)};
+  }
+  return {!marked, Alignmentformat::Native};
+}
+
+Alignmentformat Detect(std::string_view start) {
+  Alignmentinput input = Alignmentinput::Frombytes(start);
+  return Scan(input).Format;
 }
 
 }  // namespace halvik

@@ -5,8 +5,7 @@ namespace halvik {
 // A record starts at a line whose first non-blank character is '>'; its label
 // is the rest of that line, cut at the first blank. Every other line that is
 // not blank holds bases of the record above it.
-void Readfasta(std::string_view text, Collected &records) {
-  Linecursor lines{text};
+void Readfasta(Linereader &lines, Collected &records) {
   std::string_view line;
   while (lines.Next(line)) {
     const std::string_view start = Trimfront(line);
@@ -14,8 +13,8 @@ void Readfasta(std::string_view text, Collected &records) {
     if (start.front() == '>') {
       records.Addrecord(Trimfront(start.substr(1)), lines.Number, true);
     } else {
-      if (records.Labels.empty()) Refuse(lines.Number, "bases before the first line that starts with '>'");
-      records.Addbases(records.Labels.size() - 1, start, lines.Number, true);
+      if (records.Count() == 0) Refuse(lines.Number, "bases before the first line that starts with '>'");
+      records.Addbases(records.Count() - 1, start, lines.Number, true);
     }
   }
 }

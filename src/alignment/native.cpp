@@ -8,25 +8,30 @@
 
 namespace halvik {
 
-void Readnative(std::string_view text, Collected &records) {
-  std::size_t at = 0;
-  std::int64_t line = 1;
-  while (at < text.size()) {
-    const std::int64_t labelline = line;
-    const std::size_t end = std::min(text.find_first_of(" \n", at), text.size());
-    const std::string_view label = text.substr(at, end - at);
+namespace {
+
+std::string_view Skipblanks(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+}
+
+}  // namespace
+
+void Readnative(Linereader &lines, Collected &records) {
+  std::string_view line;
+  for (bool more = lines.Next(line); more; more = lines.Next(line)) {
+    const std::int64_t labelline = lines.Number;
+    const std::string_view label = line.substr(0, std::min(line.find(' '), line.size()));
     // Halvik's reader would take it into the label, but its own format has none.
     if (label.find('\r') != std::string_view::npos)
-      Refuse(labelline, "a carriage return inside the label of sequence " + std::to_string(records.Labels.size() + 1));
+      Refuse(labelline, "a carriage return inside the label of sequence " + std::to_string(records.Count() + 1));
     records.Addrecord(label, labelline, false);
-    at = end;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\n')) line += text[at++] == '\n';
-    if (at == text.size())
-      Refuse(labelline, "sequence " + Shown(records.Labels.back()) + " has no bases after its label");
-    const std::size_t lineend = text.find('\n', at);  // the cleaned text ends in one
-    records.Addbases(records.Labels.size() - 1, text.substr(at, lineend - at), line, false);
-    at = lineend + 1;
-    ++line;
+    std::string_view bases = Skipblanks(line.substr(label.size()));
+    while (bases.empty()) {
+      if (!lines.Next(line))
+        Refuse(labelline, "sequence " + Shown(records.Data.Labels.back()) + " has no bases after its label");
+      bases = Skipblanks(line);
+    }
+    records.Addbases(records.Count() - 1, bases, lines.Number, false);
   }
 }
 

@@ -20,23 +20,50 @@ struct Word {
   }
 };
 
+// NEXUS text read a line at a time: At == Text.size() stands on the line
+// feed that ends the current line. Past the last line, Line is one more than
+// the number of lines, as a count of line feeds passed gives it.
 struct Nexustext {
+  Linereader &Lines;
   std::string_view Text;
   std::size_t At = 0;
   std::int64_t Line = 1;
+  bool Ended = false;
 
-  // Skips blanks, line ends and [comments], which may nest.
+  explicit Nexustext(Linereader &lines) : Lines(lines) { Ended = !Lines.Next(Text); }
+
+  // Past the line feed to the next line; false at the end of the text.
+  bool Advance() {
+    At = 0;
+    Ended = !Lines.Next(Text);
+    Line = Lines.Number + Ended;
+    if (Ended) Text = {};
+    return !Ended;
+  }
+
+  // Past a comment, which may nest and run over lines.
+  void Skipcomment() {
+    const std::int64_t start = Line;
+    for (int depth = 0;;) {
+      if (At == Text.size()) {
+        if (!Advance()) Refuse(start, "a comment that is never closed");
+        continue;
+      }
+      depth += (Text[At] == '[') - (Text[At] == ']');
+      if (depth == 0) break;
+      ++At;
+    }
+    ++At;
+  }
+
+  // Skips blanks, line ends and [comments].
   void Skip() {
-    while (At < Text.size()) {
-      const char c = Text[At];
-      if (c == '[') {
-        const std::int64_t start = Line;
-        for (int depth = 0; At < Text.size() && (depth += (Text[At] == '[') - (Text[At] == ']')) > 0; ++At)
-          Line += Text[At] == '\n';
-        if (At == Text.size()) Refuse(start, "a comment that is never closed");
-        ++At;
-      } else if (Isspace(c)) {
-        Line += c == '\n';
+    while (!Ended) {
+      if (At == Text.size()) {
+        Advance();
+      } else if (Text[At] == '[') {
+        Skipcomment();
+      } else if (Isspace(Text[At])) {
         ++At;
       } else {
         return;
@@ -44,29 +71,43 @@ struct Nexustext {
     }
   }
 
+  // Whether the next character that is no blank or comment is `c`.
+  bool Nextis(char c) {
+    Skip();
+    return !Ended && Text[At] == c;
+  }
+
   // Whether the next word stands on `line` and is no ;.
   bool Continues(std::int64_t line) {
     Skip();
-    return At < Text.size() && Line == line && Text[At] != ';';
+    return !Ended && Line == line && Text[At] != ';';
+  }
+
+  // A quoted word, At on its opening quote; '' stands for one quote.
+  void Readquoted(Word &word) {
+    word.Quoted = true;
+    for (++At;;) {
+      if (At == Text.size()) {
+        if (!Advance()) Refuse(word.Line, "a quoted word that is never closed");
+        word.Text += '\n';
+        continue;
+      }
+      if (Text[At] == '\'' && (At + 1 == Text.size() || Text[At + 1] != '\'')) break;
+      At += Text[At] == '\'';
+      word.Text += Text[At++];
+    }
+    ++At;
   }
 
   Word Next() {
     Skip();
     Word word{"", Line};
-    if (At == Text.size()) {
+    if (Ended) {
       word.End = true;
     } else if (Text[At] == ';' || Text[At] == '=') {
       word.Text = Text[At++];
     } else if (Text[At] == '\'') {
-      word.Quoted = true;
-      for (++At;; ++At) {
-        if (At == Text.size()) Refuse(word.Line, "a quoted word that is never closed");
-        if (Text[At] == '\'' && (At + 1 == Text.size() || Text[At + 1] != '\'')) break;
-        At += Text[At] == '\'';  // '' stands for one quote
-        Line += Text[At] == '\n';
-        word.Text += Text[At];
-      }
-      ++At;
+      Readquoted(word);
     } else {
       const std::size_t end = std::min(Text.find_first_of(" \t\n\r\f\v;=['", At), Text.size());
       word.Text = Text.substr(At, end - At);
@@ -99,8 +140,7 @@ void Readsettings(Nexustext &nexus, Settings &settings) {
   for (Word key = nexus.Next(); !key.Is(";"); key = nexus.Next()) {
     if (key.End) Refuse(key.Line, "the file ends inside a command");
     Word value;
-    nexus.Skip();
-    if (nexus.At < nexus.Text.size() && nexus.Text[nexus.At] == '=') {
+    if (nexus.Nextis('=')) {
       nexus.Next();
       value = nexus.Next();
       if (value.End || value.Is(";")) Refuse(key.Line, "no value after " + key.Text + "=");
@@ -124,10 +164,10 @@ void Readsequential(Nexustext &nexus, const Settings &settings, Collected &recor
       Refuse(label.Line, "the matrix ends after " + std::to_string(r) + " of the " + std::to_string(settings.Taxa) +
                              " sequences NTAX declares");
     records.Addrecord(label.Text, label.Line, true);
-    while (records.Sequences[r].size() < settings.Characters) {
+    while (records.Lengths[r] < settings.Characters) {
       const Word bases = nexus.Next();
       if (bases.End || bases.Is(";"))
-        Refuse(bases.Line, "the matrix ends before sequence " + Shown(records.Labels[r]) + " has its " +
+        Refuse(bases.Line, "the matrix ends before sequence " + Shown(records.Data.Labels[r]) + " has its " +
                                std::to_string(settings.Characters) + " characters");
       records.Addbases(r, bases.Text, bases.Line, true, settings.Special);
       Checklength("DIMENSIONS", records, r, settings.Characters, bases.Line, false);
@@ -150,7 +190,7 @@ void Readinterleaved(Nexustext &nexus, const Settings &settings, Collected &reco
       labels.push_back(std::move(label.Text));
     } else if (label.Text != labels[r]) {
       Refuse(label.Line,
-             "a row of " + Shown(records.Labels[r]) + " should stand here, by the order of the first block");
+             "a row of " + Shown(records.Data.Labels[r]) + " should stand here, by the order of the first block");
     }
     while (nexus.Continues(label.Line)) {
       const Word bases = nexus.Next();
@@ -168,8 +208,8 @@ void Readinterleaved(Nexustext &nexus, const Settings &settings, Collected &reco
 // The MATRIX of the first DATA or CHARACTERS block, with its DIMENSIONS and
 // FORMAT; NTAX may come from a TAXA block instead. Other blocks and commands
 // are passed over.
-void Readnexus(std::string_view text, Collected &records) {
-  Nexustext nexus{text};
+void Readnexus(Linereader &lines, Collected &records) {
+  Nexustext nexus(lines);
   const Word mark = nexus.Next();
   if (!mark.Is("#NEXUS")) Refuse(mark.Line, "a NEXUS file starts with #NEXUS");
   Settings settings;
@@ -188,7 +228,8 @@ void Readnexus(std::string_view text, Collected &records) {
       continue;
     } else if (command.Is("MATRIX") && data) {
       if (settings.Taxa == 0 || settings.Characters == 0) Refuse(command.Line, "no NTAX and NCHAR before the MATRIX");
-      Checkdeclared("DIMENSIONS", settings.Taxa, settings.Characters, text.size(), command.Line);
+      Checkdeclared("DIMENSIONS", settings.Taxa, settings.Characters, lines, command.Line);
+      records.Declared = settings.Characters;
       // Halvik's own symbols need no conversion.
       if (settings.Special.Missing == 'N' || settings.Special.Missing == 'n') settings.Special.Missing = 0;
       if (settings.Special.Gap == '-') settings.Special.Gap = 0;

@@ -11,13 +11,11 @@ namespace {
 struct Header {
   std::int64_t Line;
   std::size_t Count, Length;
-  std::size_t End;  // offset of the line after it
 };
 
 // The header's counts, checked against the limits and against the file's size
 // before any record is read.
-Header Readheader(std::string_view text) {
-  Linecursor lines{text};
+Header Readheader(Linereader &lines) {
   std::string_view line;
   while (lines.Next(line) && Allblank(line)) {
   }
@@ -25,8 +23,8 @@ Header Readheader(std::string_view text) {
   const std::size_t count = Number(line), length = Number(line);
   if (count == 0 || length == 0 || !Allblank(line))
     Refuse(at, "the PHYLIP header should be two positive integers, the numbers of sequences and of bases");
-  Checkdeclared("the header", count, length, text.size(), at);
-  return {at, count, length, lines.Position};
+  Checkdeclared("the header", count, length, lines, at);
+  return {at, count, length};
 }
 
 std::string_view Trim(std::string_view text) {
@@ -47,28 +45,28 @@ std::pair<std::string_view, std::string_view> Splitname(std::string_view line, b
 // Reads the records in one layout. Interleaved: the first Count lines start
 // the records and later lines continue them in turn. Sequential: a record
 // takes lines until it has Length bases. Blank lines count for nothing.
-void Readlayout(std::string_view text, const Header &header, bool strict, bool interleaved, Collected &records) {
-  Linecursor lines{text, header.End, header.Line};
+void Readlayout(Linereader &lines, const Header &header, bool strict, bool interleaved, Collected &records) {
   std::string_view line;
+  lines.Rewind();
+  while (lines.Number < header.Line) lines.Next(line);
   std::size_t row = 0;
   while (lines.Next(line)) {
     if (Allblank(line)) continue;
     const bool starts =
-        interleaved ? row < header.Count : records.Labels.empty() || records.Sequences.back().size() >= header.Length;
-    if (starts && records.Labels.size() == header.Count)
-      Refuse(lines.Number, "more lines than the header's counts allow");
+        interleaved ? row < header.Count : records.Count() == 0 || records.Lengths.back() >= header.Length;
+    if (starts && records.Count() == header.Count) Refuse(lines.Number, "more lines than the header's counts allow");
     if (starts) {
       const auto [name, rest] = Splitname(line, strict);
       records.Addrecord(name, lines.Number, true);
       line = rest;
     }
-    const std::size_t r = interleaved ? row % header.Count : records.Labels.size() - 1;
+    const std::size_t r = interleaved ? row % header.Count : records.Count() - 1;
     records.Addbases(r, line, lines.Number, true);
     Checklength("the header", records, r, header.Length, lines.Number, false);
     ++row;
   }
-  if (records.Labels.size() < header.Count)
-    Refuse(lines.Number, "the file holds " + std::to_string(records.Labels.size()) + " of the " +
+  if (records.Count() < header.Count)
+    Refuse(lines.Number, "the file holds " + std::to_string(records.Count()) + " of the " +
                              std::to_string(header.Count) + " sequences the header declares");
   for (std::size_t r = 0; r < header.Count; ++r)
     Checklength("the header", records, r, header.Length, records.Lines[r], true);
@@ -79,16 +77,16 @@ void Readlayout(std::string_view text, const Header &header, bool strict, bool i
 // The layout is the first of interleaved or sequential, relaxed or strict
 // names, that gives every sequence the declared length. When none does, the
 // refusal is the one met furthest into the file, as the likeliest layout.
-void Readphylip(std::string_view text, Collected &records) {
-  const Header header = Readheader(text);
+void Readphylip(Linereader &lines, Collected &records) {
+  const Header header = Readheader(lines);
   constexpr std::array<std::pair<bool, bool>, 4> layouts = {
       {{false, true}, {true, true}, {false, false}, {true, false}}};
   Badinput furthest{-1, ""};
   for (const auto &[strict, interleaved] : layouts) {
     Collected attempt;
-    attempt.Made = records.Made;
+    attempt.Declared = header.Length;
     try {
-      Readlayout(text, header, strict, interleaved, attempt);
+      Readlayout(lines, header, strict, interleaved, attempt);
       records = std::move(attempt);
       return;
     } catch (Badinput &failed) {

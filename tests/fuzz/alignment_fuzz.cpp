@@ -1,7 +1,8 @@
 // Any bytes, read in every format and by recognition, give a sample or a
-// one-line refusal. A sample's native text passes a plain reading of Halvik's
-// format written apart from the module, and reads back as the same sample.
-// The bytes are also read as a locality map and arranged against a sample.
+// one-line refusal, and the same in pieces of a few bytes as whole. A
+// sample's native text passes a plain reading of Halvik's format written
+// apart from the module, and reads back as the same sample. The bytes are
+// also read as a locality map and arranged against a sample.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -62,19 +63,51 @@ void Checkverified(const std::string &text) {
   }
 }
 
+// Every record holds the bytes Packedsample gives it, the spare ones zero.
+void Checkpacked(const Packedsample &data) {
+  Require(data.Count() >= 2 && data.Count() <= 1000 && data.Length >= 1 && data.Length <= 100000);
+  Require(data.Codes.size() == data.Labels.size());
+  for (const std::vector<std::uint8_t> &codes : data.Codes) {
+    Require(codes.size() == Packedbytes(data.Length) + 2);
+    for (int p = 1; p <= data.Length; ++p) Require(Getcode(codes.data(), p) <= 5);
+    for (int p = data.Length + 1; 3 * (p - 1) + 3 <= 8 * static_cast<int>(codes.size()); ++p)
+      Require(Getcode(codes.data(), p) == 0);
+  }
+}
+
 void Checksample(const Sample &sample) {
+  Checkpacked(sample.Data);
   const std::string text = Nativetext(sample);
   Require(Plainnative(text));
   Checkverified(text);
   Require(Conversionnote(sample).find('\n') == std::string::npos);
-  const auto again = Readalignment("again", text, Alignmentformat::Native);
+  Alignmentinput input = Alignmentinput::Frombytes(text);
+  const auto again = Readalignment("again", input, Alignmentformat::Native);
   const Sample *same = std::get_if<Sample>(&again);
-  Require(same && same->Labels == sample.Labels && same->Sequences == sample.Sequences);
+  Require(same && same->Data.Labels == sample.Data.Labels && same->Data.Codes == sample.Data.Codes);
   Require(Conversionnote(*same).empty());
 }
 
+bool Samemade(const Conversions &a, const Conversions &b) {
+  return a.Lowercase == b.Lowercase && a.Ambiguous == b.Ambiguous && a.Carriagereturns == b.Carriagereturns &&
+         a.Matches == b.Matches && a.Gaps == b.Gaps && a.Labelscut == b.Labelscut;
+}
+
+// The same reading with the bytes handed out a few at a time.
+void Checkpieces(std::string_view content, std::optional<Alignmentformat> forced,
+                 const std::variant<Sample, Refusal> &whole) {
+  Alignmentinput input = Alignmentinput::Frombytes(content, 1 + content.size() % 7);
+  const auto read = Readalignment("input", input, forced);
+  Require(read.index() == whole.index());
+  if (const Refusal *refusal = std::get_if<Refusal>(&read))
+    return Require(refusal->Message == std::get<Refusal>(whole).Message);
+  const Sample &a = std::get<Sample>(read), &b = std::get<Sample>(whole);
+  Require(a.Format == b.Format && a.Data.Labels == b.Data.Labels && a.Data.Codes == b.Data.Codes);
+  Require(Samemade(a.Made, b.Made));
+}
+
 void Checkarrangement(const Sample &sample, const Groupmap &map) {
-  const auto arranged = Arrange(sample, map, "map");
+  const auto arranged = Arrange(sample.Data.Labels, map, "map");
   if (const Refusal *refusal = std::get_if<Refusal>(&arranged)) return Checkrefusal(*refusal, "map");
   const Arrangement &arrangement = std::get<Arrangement>(arranged);
   std::vector<std::int32_t> order = arrangement.Order;
@@ -87,7 +120,14 @@ void Checkarrangement(const Sample &sample, const Groupmap &map) {
         k + 1 < arrangement.Starts.size() ? arrangement.Starts[k + 1] : static_cast<std::int32_t>(order.size()) + 1;
     Require(end - arrangement.Starts[k] >= 2);
   }
-  Require(Reordered(sample, arrangement).Labels.size() == sample.Labels.size());
+  Packedsample copy = sample.Data;
+  const Packedsample reordered = Reordered(std::move(copy), arrangement);
+  for (std::size_t i = 0; i < order.size(); ++i)
+    Require(reordered.Labels[i] == sample.Data.Labels[static_cast<std::size_t>(arrangement.Order[i])]);
+  // The arrangement the command line still asks for: every label of the map in the file.
+  const auto kept = Arrange(sample, map, "map");
+  if (const Refusal *refusal = std::get_if<Refusal>(&kept)) return Checkrefusal(*refusal, "map");
+  Require(Reordered(sample, std::get<Arrangement>(kept)).Data.Count() == sample.Data.Count());
 }
 
 }  // namespace
@@ -98,7 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   for (const auto forced : {std::optional<Alignmentformat>{}, std::optional{Alignmentformat::Native},
                             std::optional{Alignmentformat::Fasta}, std::optional{Alignmentformat::Phylip},
                             std::optional{Alignmentformat::Nexus}, std::optional{Alignmentformat::Clustal}}) {
-    const auto read = Readalignment("input", content, forced);
+    Alignmentinput input = Alignmentinput::Frombytes(content);
+    const auto read = Readalignment("input", input, forced);
+    Checkpieces(content, forced, read);
     if (const Refusal *refusal = std::get_if<Refusal>(&read)) {
       Checkrefusal(*refusal, "input");
       continue;
@@ -117,9 +159,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   // themselves, and against the sample the bytes gave, if any.
   const Groupmap &groups = std::get<Groupmap>(map);
   Sample own{Alignmentformat::Native, {}, {}, {}};
+  own.Data.Length = 1;
   for (const auto &[label, place] : groups.Entries) {
-    own.Labels.push_back(label);
-    own.Sequences.push_back("A");
+    own.Data.Labels.push_back(label);
+    own.Data.Codes.emplace_back(Packedbytes(1) + 2);
   }
   Checkarrangement(own, groups);
   if (detected) Checkarrangement(*detected, groups);
