@@ -56,7 +56,7 @@ struct Change {
 
 class Changebetweenpasses : public ::testing::TestWithParam<Change> {};
 
-TEST_P(Changebetweenpasses, Isrefusedharmlessorendstheprogram) {
+TEST_P(Changebetweenpasses, IsRefusedHarmlessOrEndsTheProgram) {
   const Change &c = GetParam();
   const std::string keys = "s.txt\n\n2\n3\ny\n4\nn\n";
   Outcome run{};

@@ -21,7 +21,7 @@ struct Item {
 
 class Rendering : public ::testing::TestWithParam<Item> {};
 
-TEST_P(Rendering, Writesthestatedtext) {
+TEST_P(Rendering, WritesTheStatedText) {
   Captured out;
   GetParam().write(Console);
   EXPECT_EQ(out.Text(), GetParam().text);
@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ITEM(Writeint(s, -7, 3), " -7"), ITEM(Writeint(s, 1234567, 5), "1234567"),
                       ITEM(Writeint(s, -42), "-42")));
 
-TEST(Sinks, Resultsfiledeliverseachfinishedlineandtheconsolewaits) {
+TEST(Sinks, ResultsFileDeliversEachFinishedLineAndTheConsoleWaits) {
   Captured out;
   for (Textsink *sink : {&Outfile, &Console}) {
     Writestr(*sink, "Pn:  ");
@@ -65,7 +65,7 @@ TEST(Sinks, Resultsfiledeliverseachfinishedlineandtheconsolewaits) {
   EXPECT_EQ(out.console, "");
 }
 
-TEST(Sinks, Aresultsfilecannotbecreatedinareadonlyfolder) {
+TEST(Sinks, AResultsFileCannotBeCreatedInAReadOnlyFolder) {
   if (::geteuid() == 0) GTEST_SKIP() << "root may write into a read-only folder";
   const std::string folder = Captured::Usefile("").Name + ".d";
   ASSERT_EQ(::mkdir(folder.c_str(), 0500), 0);
@@ -74,7 +74,7 @@ TEST(Sinks, Aresultsfilecannotbecreatedinareadonlyfolder) {
   ::rmdir(folder.c_str());
 }
 
-TEST(Keyboard, Readsnothingtrimmedanddeliverstheconsolefirst) {
+TEST(Keyboard, ReadsNothingTrimmedAndDeliversTheConsoleFirst) {
   Captured io(std::string(300, 'x') + "\n  a b \r\nyes\n\nY\nyes\nx\nanything\nlast");
   Writestr(Console, "Prompt");
   EXPECT_EQ(Readline(255), std::string(255, 'x'));
@@ -104,7 +104,7 @@ struct Dialogue {
 
 class Readintdialogue : public ::testing::TestWithParam<Dialogue> {};
 
-TEST_P(Readintdialogue, Correctsuntilanumberinrange) {
+TEST_P(Readintdialogue, CorrectsUntilANumberInRange) {
   Captured io(GetParam().typed);
   EXPECT_EQ(Readint(GetParam().lower, GetParam().upper), GetParam().value);
   EXPECT_EQ(io.Text(), GetParam().prompts);

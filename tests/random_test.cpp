@@ -7,7 +7,7 @@
 namespace halvik {
 namespace {
 
-TEST(Generator, Followsthepublishedsequence) {
+TEST(Generator, FollowsThePublishedSequence) {
   Seedrandom(0);  // stands for 5489
   EXPECT_EQ(Getrandom(), 3499211612u);
   EXPECT_EQ(Getrandom(), 581869302u);
@@ -15,7 +15,7 @@ TEST(Generator, Followsthepublishedsequence) {
   EXPECT_EQ(Getrandom(), 4123659995u);  // the 10000th output
 }
 
-TEST(Randint, Drawsnothingforcountsbelowtwo) {
+TEST(Randint, DrawsNothingForCountsBelowTwo) {
   Seedrandom(77);
   const std::uint32_t first = Getrandom();
   Seedrandom(77);
@@ -24,7 +24,7 @@ TEST(Randint, Drawsnothingforcountsbelowtwo) {
   EXPECT_EQ(Getrandom(), first);
 }
 
-TEST(Randint, Rejectsoutputsabovethelargestmultiple) {
+TEST(Randint, RejectsOutputsAboveTheLargestMultiple) {
   std::vector<std::uint32_t> outputs = {0xFFFFFFFFu, 0xFFFFFFFEu, 7u};
   std::size_t used = 0;
   auto draw = [&] { return outputs[used++]; };

@@ -26,7 +26,7 @@ std::vector<fs::path> Inputs() {
 class Fuzzinput : public ::testing::TestWithParam<fs::path> {};
 
 // The harness aborts on a fault: the death names the input in the test's name.
-TEST_P(Fuzzinput, Runsthroughtheharnesswithoutafault) {
+TEST_P(Fuzzinput, RunsThroughTheHarnessWithoutAFault) {
   const std::string bytes = Readfile(GetParam());
   const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
   const bool keyboard = GetParam().parent_path().filename().string().ends_with("keyboard");
@@ -53,7 +53,7 @@ std::string Sequence(std::size_t at, char c) {
 // byte of the first buffer and on the first byte of the second.
 class Bufferedge : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(Bufferedge, Everypartofarecordreadsthesameacrossit) {
+TEST_P(Bufferedge, EveryPartOfARecordReadsTheSameAcrossIt) {
   const std::string &tail = GetParam();
   for (std::size_t edge = 0; edge <= tail.size(); ++edge) {
     const char c = edge < tail.size() ? tail[edge] : '\n', before = edge > 0 ? tail[edge - 1] : '\n';
@@ -82,7 +82,7 @@ std::string Twosequences(std::size_t length, std::size_t sites) {
   return "a " + std::string(length, 'A') + "\nb " + std::string(sites, 'C') + std::string(length - sites, 'A') + "\n";
 }
 
-TEST(Largefile, Isanalysedorrefusedbythegrammar) {
+TEST(Largefile, IsAnalysedOrRefusedByTheGrammar) {
   for (const std::string &file :
        {Twosequences(100000, 3), Twosequences(1 << 20, 3), std::string(1 << 20, 'L') + " AC\nb AG\n"})
     EXPECT_EQ(Sequencefilefault(file), "") << file.size();

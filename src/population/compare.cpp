@@ -31,8 +31,4 @@ double Sitesdiff(const Sequencerecord &x, const Sequencerecord &y, std::int32_t 
   return static_cast<double>(Countdiffs(x.Sites, y.Sites, count));
 }
 
-double Sitesdiffpernuc(const Sequencerecord &x, const Sequencerecord &y, std::int32_t count, std::int32_t length) {
-  return static_cast<double>(Countdiffs(x.Sites, y.Sites, count)) / static_cast<double>(length);
-}
-
 }  // namespace halvik

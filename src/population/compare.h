@@ -9,7 +9,5 @@ namespace halvik {
 // The number of positions 1..count at which the two records' codes differ.
 // `length` is accepted and not used.
 double Sitesdiff(const Sequencerecord &x, const Sequencerecord &y, std::int32_t count, std::int32_t length);
-// The same number divided by `length`.
-double Sitesdiffpernuc(const Sequencerecord &x, const Sequencerecord &y, std::int32_t count, std::int32_t length);
 
 }  // namespace halvik
