@@ -169,7 +169,9 @@ void Comparewithliteral(const presets::Preset &p, double analysis, double engine
               Literallineups, fast == literal ? "yes" : "NO", Sitelineups, sitecounts == literalfew ? "yes" : "NO");
 }
 
-std::string Fileof(const presets::Preset &p) { return std::string(p.sample ? p.sample : p.name) + ".txt"; }
+std::string Fileof(const presets::Preset &p) {
+  return std::string(p.sample ? p.sample : p.name) + (p.fasta ? ".fasta" : ".txt");
+}
 
 // The preset whose file p analyses: its own, or the one it names.
 const presets::Preset &Sampleof(const presets::Preset &p) { return p.sample ? *Find(p.sample) : p; }
@@ -279,39 +281,87 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// One analysis in a fresh process: its seconds, the engine's, its peak
+// memory and what it printed; false if it failed.
+struct Run {
+  double Analysis = 0.0, Engine = 0.0, Megabytes = 0.0;
+  std::string Details;
+};
+
+bool Runonce(const char *self, const presets::Preset &p, const std::string &folder, Run &run) {
+  const std::string out = Capture(self, {"--analyse", p.name, folder});
+  const std::size_t last = out.rfind("\n= ");
+  if (last == std::string::npos ||
+      std::sscanf(out.c_str() + last + 3, "%lf %lf %lf", &run.Analysis, &run.Engine, &run.Megabytes) != 3) {
+    std::printf("%s: the analysis failed\n", p.name);
+    return false;
+  }
+  run.Details = out.substr(0, last + 1);
+  return true;
+}
+
+// The runs of one preset: medians, the best, the peak, the first's details.
+struct Summary {
+  std::vector<double> Analyses, Engines;
+  double Peak = 0.0;
+  std::string Details;
+  void Add(const Run &run) {
+    if (Analyses.empty()) Details = run.Details;
+    Analyses.push_back(run.Analysis);
+    Engines.push_back(run.Engine);
+    Peak = std::max(Peak, run.Megabytes);
+  }
+  void Print(const presets::Preset &p, const char *how) const {
+    std::printf("%-8s N=%d L=%d S=%d localities=%zu R=%d: %.4f s (median of %zu %s, best %.4f s), peak %.1f MB\n",
+                p.name, p.sequences, p.length, p.sites, p.sizes.size(), p.lineups, Median(Analyses), Analyses.size(),
+                how, *std::min_element(Analyses.begin(), Analyses.end()), Peak);
+    std::printf("%s", Details.c_str());
+  }
+};
+
 // Runs the preset's analysis `runs` times, each in a fresh process; prints
 // the first run's details and the median figures. False if a run failed.
 bool Benchpreset(const char *self, const presets::Preset &p, const std::string &folder, int runs, double &median) {
-  std::vector<double> analyses, engines;
-  double peak = 0.0;
-  std::string details;
+  Summary summary;
   for (int k = 0; k < runs; ++k) {
-    const std::string out = Capture(self, {"--analyse", p.name, folder});
-    const std::size_t last = out.rfind("\n= ");
-    double analysis = 0.0, engine = 0.0, megabytes = 0.0;
-    if (last == std::string::npos ||
-        std::sscanf(out.c_str() + last + 3, "%lf %lf %lf", &analysis, &engine, &megabytes) != 3) {
-      std::printf("%s: the analysis failed\n", p.name);
-      return false;
-    }
-    if (k == 0) details = out.substr(0, last + 1);
-    analyses.push_back(analysis);
-    engines.push_back(engine);
-    peak = std::max(peak, megabytes);
+    Run run;
+    if (!Runonce(self, p, folder, run)) return false;
+    summary.Add(run);
   }
-  std::printf("%-8s N=%d L=%d S=%d localities=%zu R=%d: %.4f s (median of %d fresh runs, best %.4f s), peak %.1f MB\n",
-              p.name, p.sequences, p.length, p.sites, p.sizes.size(), p.lineups, Median(analyses), runs,
-              *std::min_element(analyses.begin(), analyses.end()), peak);
-  std::printf("%s", details.c_str());
-  median = Median(analyses);
+  summary.Print(p, "fresh runs");
+  median = Median(summary.Analyses);
   if (std::string(p.name) != "medium") return true;
   char analysis[32], engine[32];
-  std::snprintf(analysis, sizeof analysis, "%.6f", Median(analyses));
-  std::snprintf(engine, sizeof engine, "%.6f", Median(engines));
+  std::snprintf(analysis, sizeof analysis, "%.6f", Median(summary.Analyses));
+  std::snprintf(engine, sizeof engine, "%.6f", Median(summary.Engines));
   const std::string out = Capture(self, {"--compare", p.name, folder, analysis, engine});
   std::printf("  with the median analysis and its median engine time:\n%s",
               out.empty() ? "  the comparison failed\n" : out.c_str());
   return !out.empty();
+}
+
+// The two faces side by side on one sample: the dialogue, the command line on
+// the same file, and on the sample as one-line FASTA, their runs interleaved
+// so that the machine's load falls on all three alike.
+const char *const Faces[] = {"worst2", "cli2", "fasta2"};
+
+bool Benchfaces(const char *self, const std::string &folder, int runs, std::map<std::string, double> &medians) {
+  std::vector<Summary> summaries(std::size(Faces));
+  for (int k = 0; k < runs; ++k)
+    for (std::size_t f = 0; f < std::size(Faces); ++f) {
+      Run run;
+      if (!Runonce(self, *Find(Faces[f]), folder, run)) return false;
+      summaries[f].Add(run);
+    }
+  for (std::size_t f = 0; f < std::size(Faces); ++f) {
+    summaries[f].Print(*Find(Faces[f]), "interleaved runs");
+    medians[Faces[f]] = Median(summaries[f].Analyses);
+  }
+  const double dialogue = medians["worst2"], memory = summaries[0].Peak;
+  std::printf("faces at worst2: the command line on the same file %.2fx the dialogue's time, peak %+.1f MB (targets"
+              " 1.15x, +16 MB); on one-line FASTA %.2fx, peak %.1f MB (targets 1.3x, 64 MB)\n",
+              medians["cli2"] / dialogue, summaries[1].Peak - memory, medians["fasta2"] / dialogue, summaries[2].Peak);
+  return true;
 }
 
 }  // namespace
@@ -327,7 +377,7 @@ int main(int argc, char **argv) {
   }
   if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
     const presets::Preset *p = Find(argv[2]);
-    if (p != nullptr) presets::Writesample(Sampleof(*p), (fs::path(argv[3]) / Fileof(*p)).string());
+    if (p != nullptr) presets::Writesample(Sampleof(*p), (fs::path(argv[3]) / Fileof(*p)).string(), p->fasta);
     return p == nullptr ? 2 : 0;
   }
   std::vector<const presets::Preset *> chosen;
@@ -348,13 +398,21 @@ int main(int argc, char **argv) {
   std::printf(
       "Whole analyses, console to /dev/null (targets: worst2 <= 5 s, worst30 <= 3 s, medium >= 1000x the"
       " literal procedure, peak <= 64 MB; null2, null30 and null3 within 3x of cli2, cli30 and cli3; pairwise30 < 10 "
-      "s)\n");
+      "s; worst1 as fast as before)\n");
   std::fflush(stdout);
   int failures = 0;
   std::map<std::string, double> medians;
+  const auto isface = [](const presets::Preset *p) {
+    return std::any_of(std::begin(Faces), std::end(Faces), [&](const char *f) { return std::string(f) == p->name; });
+  };
+  const bool faces = std::count_if(chosen.begin(), chosen.end(), isface) == std::ssize(Faces);
   for (const presets::Preset *p : chosen) {
     const fs::path file = folder / Fileof(*p);
-    if (!fs::exists(file)) presets::Writesample(Sampleof(*p), file.string());
+    if (!fs::exists(file)) presets::Writesample(Sampleof(*p), file.string(), p->fasta);
+  }
+  if (faces && !Benchfaces(argv[0], folder.string(), 5, medians)) ++failures;
+  for (const presets::Preset *p : chosen) {
+    if (faces && isface(p)) continue;
     // The medium analysis lasts milliseconds, so its median is cheap and
     // needs more runs to settle.
     if (!Benchpreset(argv[0], *p, folder.string(), std::string(p->name) == "medium" ? 9 : 3, medians[p->name]))

@@ -23,6 +23,7 @@ struct Preset {
   int lineups;
   Mode mode = Mode::Dialogue;
   const char *sample = nullptr;  // the file of another preset, analysed again; or its own
+  bool fasta = false;            // the sample written as one-line FASTA instead of Halvik's own format
 };
 
 inline std::vector<int> Evensizes(int sequences, int count) {
@@ -35,10 +36,14 @@ inline const std::vector<Preset> &All() {
   static const std::vector<Preset> all = {
       {"worst2", 1000, 100000, 10000, Evensizes(1000, 2), 29999},
       {"worst30", 1000, 100000, 10000, Evensizes(1000, 30), 29999},
+      // One locality: every lineup's log sums are added in the estimators' order.
+      {"worst1", 1000, 100000, 10000, {1000}, 29999},
       {"medium", 200, 5000, 500, Evensizes(200, 4), 1000},
       // --null against the same analysis without it (the target: within 3x),
       // and every pair of 30 localities of 33 sequences (the target: 10 s).
       {"cli2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Commandline, "worst2"},
+      // The same sample as one-line FASTA, read into memory as it streams past.
+      {"fasta2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Commandline, "worst2", true},
       {"null2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Null, "worst2"},
       {"cli30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Commandline, "worst30"},
       {"null30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Null, "worst30"},
@@ -52,8 +57,9 @@ inline const std::vector<Preset> &All() {
   return all;
 }
 
-// Writes the preset's sample file: exactly `sites` segregating sites.
-inline void Writesample(const Preset &p, const std::string &name) {
+// Writes the preset's sample file: exactly `sites` segregating sites, in
+// Halvik's own format or as one-line FASTA.
+inline void Writesample(const Preset &p, const std::string &name, bool fasta = false) {
   std::mt19937_64 random(20240601u + static_cast<unsigned>(p.sequences + p.sites));
   const std::string bases = "AGCT";
   auto other = [&](char c) {
@@ -105,7 +111,7 @@ inline void Writesample(const Preset &p, const std::string &name) {
   std::string line = ancestor;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     for (std::size_t s = 0; s < sites.size(); ++s) line[static_cast<std::size_t>(sites[s])] = rows[i][s];
-    out << "seq" << (i + 1) << ' ' << line << '\n';
+    out << (fasta ? ">seq" : "seq") << (i + 1) << (fasta ? '\n' : ' ') << line << '\n';
   }
 }
 
