@@ -2,19 +2,17 @@
 
 namespace halvik {
 
-bool Linereader::Next(std::string_view &line) {
+bool Linereader::Gather(std::string_view &line, bool &ended) {
   Carry.clear();
-  bool started = false, ended = false;
-  for (;;) {
+  for (bool started = false;;) {
     if (At == Current.size()) {
       Current = Input->Piece(Offset, Buffer);
       Offset += Current.size();
       At = 0;
       if (Current.empty()) {
-        if (!started) return false;
         line = Carry;
         ended = true;
-        break;
+        return started;
       }
     }
     started = true;
@@ -27,8 +25,13 @@ bool Linereader::Next(std::string_view &line) {
     line = Current.substr(At, end - At);
     if (!Carry.empty()) line = Carry.append(line);
     At = end + 1;
-    break;
+    return true;
   }
+}
+
+bool Linereader::Next(std::string_view &line) {
+  bool ended = false;
+  if (!Gather(line, ended)) return false;
   ++Number;
   if (Dropmark && Number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
   if (!line.empty() && line.back() == '\r') {

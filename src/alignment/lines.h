@@ -32,6 +32,9 @@ class Linereader {
   std::int64_t Carriagereturns = 0;
 
  private:
+  // The next line as it stands in the file; `ended` when no line feed ends it.
+  bool Gather(std::string_view &line, bool &ended);
+
   Alignmentinput *Input;
   bool Dropmark;
   std::vector<char> Buffer;

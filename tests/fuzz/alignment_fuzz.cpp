@@ -15,7 +15,6 @@
 #include "alignment/alignment.h"
 #include "alignment/groups.h"
 #include "driver/console/failure.h"
-#include "driver/console/sinks.h"
 #include "seqfile/verify.h"
 
 namespace {
@@ -54,10 +53,9 @@ void Checkrefusal(const Refusal &refusal, std::string_view name) {
 
 // Halvik's own reader, the one that analyses the converted text, accepts it.
 void Checkverified(const std::string &text) {
-  Bindsinks(-1, -1);
-  Console.Discard = true;
+  Verifyreporter quiet;
   try {
-    Verifysequences(Sequencesource{"converted", &text});
+    Verifysequences(Sequencesource{"converted", &text}, Pop, quiet);
   } catch (const Fatalerror &) {
     std::abort();
   }
@@ -113,7 +111,7 @@ void Checkarrangement(const Sample &sample, const Groupmap &map) {
   std::vector<std::int32_t> order = arrangement.Order;
   std::sort(order.begin(), order.end());
   for (std::size_t i = 0; i < order.size(); ++i) Require(order[i] == static_cast<std::int32_t>(i));
-  Require(order.size() == sample.Labels.size() && arrangement.Names.size() <= 30);
+  Require(order.size() == sample.Data.Labels.size() && arrangement.Names.size() <= 30);
   Require(arrangement.Starts.size() == arrangement.Names.size() && arrangement.Starts.front() == 1);
   for (std::size_t k = 0; k < arrangement.Starts.size(); ++k) {
     const std::int32_t end =
@@ -158,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   // Against a sample of the map's own labels, which reaches the arrangements
   // themselves, and against the sample the bytes gave, if any.
   const Groupmap &groups = std::get<Groupmap>(map);
-  Sample own{Alignmentformat::Native, {}, {}, {}};
+  Sample own{Alignmentformat::Native, {}, {}};
   own.Data.Length = 1;
   for (const auto &[label, place] : groups.Entries) {
     own.Data.Labels.push_back(label);
