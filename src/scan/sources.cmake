@@ -1,3 +1,25 @@
 # The genome scan's sources (halvik scan), part of the core library.
 set(HALVIK_SCAN_SOURCES
-  src/scan/scan.cpp)
+  src/scan/collect.cpp
+  src/scan/exact.cpp
+  src/scan/kernel.cpp
+  src/scan/lineups.cpp
+  src/scan/merge.cpp
+  src/scan/neighbours.cpp
+  src/scan/options.cpp
+  src/scan/outputs.cpp
+  src/scan/pairs.cpp
+  src/scan/pipeline.cpp
+  src/scan/plan.cpp
+  src/scan/plot.cpp
+  src/scan/records.cpp
+  src/scan/report.cpp
+  src/scan/run.cpp
+  src/scan/samples.cpp
+  src/scan/scan.cpp
+  src/scan/spool.cpp
+  src/scan/statistics.cpp
+  src/scan/table.cpp
+  src/scan/tally.cpp
+  src/scan/vcf.cpp
+  src/scan/windowtest.cpp)
