@@ -12,6 +12,7 @@
 #include "stats/localities.h"
 #include "stats/observed.h"
 #include "stats/random.h"
+#include "population/segsites.h"
 #include "stats/subdivision.h"
 #include "store/store.h"
 
@@ -19,18 +20,29 @@ namespace halvik {
 
 struct Analysis {
   std::string File;  // the sequence file, as messages name it
+  // What gaps and N are; and whether the search counts them (the dialogue
+  // neither has a policy to choose nor says what they did).
+  Sitepolicy Policy;
 
   // The sample: the dialogue's store, or one of the analysis's own (about
   // 4 MB, on the heap). Filled by the passes over the file.
   Population *Sample = nullptr;
   std::unique_ptr<Population> Owned;
 
-  double Pn = 0.0, Theta = 0.0;
+  Gapreport Gaps;  // what the search found of gaps and N
+  // Pn and Theta as the dialogue gives them, Watterson's Theta, and the
+  // positions they are taken over: L; the positions kept under complete
+  // deletion; under pairwise deletion, the fewest any pair shares.
+  double Pn = 0.0, Theta = 0.0, Thetaw = 0.0;
+  std::int32_t Positions = 0;
 
   Localities Division;
   std::vector<std::string> Names;  // the localities' names, when a map gave them
 
   Distances Differences;  // of every pair, once per analysis
+  // Under pairwise deletion, the positions where both of a pair carry a base,
+  // laid out as the differences are.
+  std::vector<std::int32_t> Shared;
   Subdivision Stats{};    // the observed statistics
 
   std::int32_t Lineups = 0;

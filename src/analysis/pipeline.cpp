@@ -1,5 +1,8 @@
 #include "analysis/pipeline.h"
 
+#include <algorithm>
+
+#include "population/difftable.h"
 #include "population/segsites.h"
 #include "seqfile/verify.h"
 #include "stats/diversity.h"
@@ -23,26 +26,38 @@ void Readsample(Analysis &analysis, const Samplesource &source, Answers &answers
   if (source.Memory != nullptr) {
     Takerecords(*source.Memory, pop);
     answers.Sampleread(pop);
-    Findsegsites(*source.Memory, pop, reporter);
+    analysis.Gaps = Findsegsites(*source.Memory, pop, reporter, analysis.Policy);
     return;
   }
   Verifysequences(source.File, pop, reporter);
   answers.Sampleread(pop);
-  Findsegsites(source.File, pop, reporter);
+  analysis.Gaps = Findsegsites(source.File, pop, reporter, analysis.Policy);
 }
 
 void Describe(Analysis &analysis, Analysisreporter &reporter) {
   const Population &pop = analysis.Pop();
-  analysis.Pn = Pnof(pop.Numsegsites, pop.Seqlength);
-  analysis.Theta = Thetaof(pop.Numsegsites, pop.Seqlength, pop.Numseqs);
+  const std::int32_t kept = analysis.Gaps.Kept;
+  analysis.Pn = Pnof(pop.Numsegsites, kept);
+  analysis.Theta = Thetaof(pop.Numsegsites, kept, pop.Numseqs);
+  analysis.Thetaw = Thetawof(pop.Numsegsites, kept, pop.Numseqs);
+  analysis.Positions = kept;
   reporter.Described(analysis);
+}
+
+// The differences of every pair as the policy takes them.
+Distances Measure(Analysis &analysis) {
+  const Population &pop = analysis.Pop();
+  if (analysis.Policy.Missing != Missingpolicy::Pairwise) return Measuredistances(pop, analysis.Gaps.Kept);
+  analysis.Shared = Sharedpositions(analysis.Gaps.Positions, pop.Seqlength);
+  analysis.Positions = *std::min_element(analysis.Shared.begin(), analysis.Shared.end());
+  return Measureratios(pop, analysis.Shared);
 }
 
 }  // namespace
 
 void Observe(Analysis &analysis, Analysisreporter &reporter) {
   // Every statistic from here on compares the same pairs again and again.
-  analysis.Differences = Measuredistances(analysis.Pop());
+  analysis.Differences = Measure(analysis);
   analysis.Stats = Subdivisionstats(analysis.Differences, analysis.Division);
   reporter.Observed(analysis);
 }

@@ -54,8 +54,18 @@ void Unpack(const Sitearray &sites, std::int32_t count, std::uint64_t *planes, i
   return static_cast<std::uint16_t>(diffs);
 }
 
+// A code is N or - exactly when its bit 2 is set; where neither is, the two
+// differ exactly when bit 0 or bit 1 does.
+[[gnu::always_inline]] inline std::uint16_t Countcalled(const std::uint64_t *x, const std::uint64_t *y, int words) {
+  int diffs = 0;
+  for (int w = 0; w < words; ++w)
+    diffs += std::popcount(((x[w] ^ y[w]) | (x[w + words] ^ y[w + words])) & ~(x[w + 2 * words] | y[w + 2 * words]));
+  return static_cast<std::uint16_t>(diffs);
+}
+
 // Pairs in blocks of rows, so that one block of planes serves many rows
 // while it is in cache.
+template <bool Calledonly>
 [[gnu::always_inline]] inline void Countall(const Planes &planes, Differencetable &table) {
   constexpr int Block = 32;
   const std::int32_t n = table.Size;
@@ -65,26 +75,47 @@ void Unpack(const Sitearray &sites, std::int32_t count, std::uint64_t *planes, i
     for (int yb = xb; yb < n; yb += Block)
       for (int x = xb; x < std::min(n, xb + Block); ++x)
         for (int y = std::max(yb, x + 1); y < std::min(n, yb + Block); ++y) {
-          const std::uint16_t d = Countpair(bits + x * stride, bits + y * stride, words);
+          const std::uint16_t d = Calledonly ? Countcalled(bits + x * stride, bits + y * stride, words)
+                                             : Countpair(bits + x * stride, bits + y * stride, words);
           table.Cells[x * n + y] = d;
           table.Cells[y * n + x] = d;
         }
 }
 
-void Countplain(const Planes &p, Differencetable &t) { Countall(p, t); }
+template <bool Calledonly>
+void Countplain(const Planes &p, Differencetable &t) {
+  Countall<Calledonly>(p, t);
+}
 
 // The same loop where the processor has a popcount instruction, and where it
 // counts the bits of eight words at once.
-[[gnu::target("popcnt")]] void Countpopcnt(const Planes &p, Differencetable &t) { Countall(p, t); }
+template <bool Calledonly>
+[[gnu::target("popcnt")]] void Countpopcnt(const Planes &p, Differencetable &t) {
+  Countall<Calledonly>(p, t);
+}
 
+template <bool Calledonly>
 [[gnu::target("avx512f,avx512vl,avx512bw,avx512vpopcntdq,popcnt")]] void Countvectors(const Planes &p,
                                                                                       Differencetable &t) {
-  Countall(p, t);
+  Countall<Calledonly>(p, t);
+}
+
+template <bool Calledonly>
+void Countwithbest(const Planes &planes, Differencetable &table, int vectors) {
+  __builtin_cpu_init();
+  const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                    __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vpopcntdq");
+  if (wide && vectors != 128)
+    Countvectors<Calledonly>(planes, table);
+  else if (__builtin_cpu_supports("popcnt"))
+    Countpopcnt<Calledonly>(planes, table);
+  else
+    Countplain<Calledonly>(planes, table);
 }
 
 }  // namespace
 
-Differencetable Builddifftable(const Population &pop, int vectors) {
+Differencetable Builddifftable(const Population &pop, int vectors, bool calledonly) {
   const std::int32_t n = pop.Numseqs, count = std::max(pop.Numsegsites, 0);
   Planes planes{(count + 63) / 64, {}};
   planes.Bits.resize(static_cast<std::size_t>(n) * 3 * static_cast<std::size_t>(planes.Words));
@@ -93,16 +124,39 @@ Differencetable Builddifftable(const Population &pop, int vectors) {
   Differencetable table;
   table.Size = n;
   table.Cells.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0);
-  __builtin_cpu_init();
-  const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                    __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vpopcntdq");
-  if (wide && vectors != 128)
-    Countvectors(planes, table);
-  else if (__builtin_cpu_supports("popcnt"))
-    Countpopcnt(planes, table);
+  if (calledonly)
+    Countwithbest<true>(planes, table, vectors);
   else
-    Countplain(planes, table);
+    Countwithbest<false>(planes, table, vectors);
   return table;
+}
+
+// Each record's missing positions as bits over only the positions where any
+// record has one, so that the common ones of a pair cost a popcount per 64
+// such positions.
+std::vector<std::int32_t> Sharedpositions(const std::vector<std::vector<std::int32_t>> &missing, std::int32_t length) {
+  const auto n = missing.size();
+  std::vector<std::int32_t> column(static_cast<std::size_t>(length) + 1, -1);
+  std::int32_t columns = 0;
+  for (const auto &positions : missing)
+    for (const std::int32_t p : positions)
+      if (column[static_cast<std::size_t>(p)] < 0) column[static_cast<std::size_t>(p)] = columns++;
+  const auto words = static_cast<std::size_t>((columns + 63) / 64);
+  std::vector<std::uint64_t> bits(n * words, 0);
+  for (std::size_t x = 0; x < n; ++x)
+    for (const std::int32_t p : missing[x]) {
+      const auto c = static_cast<std::size_t>(column[static_cast<std::size_t>(p)]);
+      bits[x * words + c / 64] |= std::uint64_t{1} << (c % 64);
+    }
+  std::vector<std::int32_t> shared(n * n, 0);
+  for (std::size_t x = 0; x < n; ++x)
+    for (std::size_t y = x; y < n; ++y) {
+      std::int32_t both = 0;
+      for (std::size_t w = 0; w < words; ++w) both += std::popcount(bits[x * words + w] & bits[y * words + w]);
+      const auto eitherx = static_cast<std::int32_t>(missing[x].size()), eithery = static_cast<std::int32_t>(missing[y].size());
+      shared[x * n + y] = shared[y * n + x] = length - eitherx - eithery + both;
+    }
+  return shared;
 }
 
 }  // namespace halvik

@@ -24,7 +24,13 @@ struct Differencetable {
 
 // Sitesdiff of every two of records 1..Numseqs of `pop` over sites
 // 1..Numsegsites, with the processor's vector popcount if it has one and
-// `vectors` is not 128 (tests compare both).
-Differencetable Builddifftable(const Population &pop, int vectors = 0);
+// `vectors` is not 128 (tests compare both). With `calledonly`, a site counts
+// for a pair only where both carry a base (A, C, G or T).
+Differencetable Builddifftable(const Population &pop, int vectors = 0, bool calledonly = false);
+
+// For every two records, the positions 1..length where both carry a base,
+// given each record's positions holding N or - (in order): row-major over
+// records 1..n as the difference table lays its cells.
+std::vector<std::int32_t> Sharedpositions(const std::vector<std::vector<std::int32_t>> &missing, std::int32_t length);
 
 }  // namespace halvik

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/console/failure.h"
+#include "population/columns.h"
 
 namespace halvik {
 
@@ -18,10 +19,15 @@ namespace {
 // segregating sites (index 1..length), and Positions lists them in order once
 // they are known to be at most Maxsegsites, so the storing pass need not scan
 // every flag for every sequence. About 200 KB, taken once per search.
+// Missing marks the positions where some sequence carries N or -, and
+// Reference holds, under pairwise deletion, the first base seen at each
+// position.
 struct Workspace {
   Fullarray First;
   Fullarray Current;
+  Fullarray Reference;
   bool Flags[Maxlength + 1];
+  bool Missing[Maxlength + 1];
   std::int32_t Positions[Maxsegsites];
 };
 
@@ -125,19 +131,47 @@ void Comparewithfirst(const std::uint8_t *first, const std::uint8_t *current, st
   }
 }
 
-void Search(Records &records, const Population &pop, Workspace &work, Sitereporter &reporter) {
+void Search(Records &records, const Population &pop, const Sitepolicy &policy, Workspace &work, Gapreport &gaps,
+            Sitereporter &reporter) {
+  const std::int32_t length = pop.Seqlength;
+  const bool pairwise = policy.Missing == Missingpolicy::Pairwise;
+  const auto mark = [&](const std::uint8_t *codes) {
+    if (!policy.Countgaps && policy.Missing == Missingpolicy::State) return;
+    Markmissing(codes, length, work.Missing, pairwise ? &gaps.Positions.emplace_back() : nullptr);
+  };
   reporter.Searching();
   records.Open();
-  const std::uint8_t *first = records.Next(work.First);
   // A sample in memory hands out its own codes; a file's first record stays
   // in its array while the others pass through theirs.
+  const std::uint8_t *first = records.Next(work.First);
+  mark(first);
+  if (pairwise) std::copy(first, first + Packedbytes(length), work.Reference.Bytes);
   for (std::int32_t j = 2; j <= pop.Numseqs; ++j) {
     const std::uint8_t *current = records.Next(work.Current);
+    mark(current);
+    if (pairwise) {
+      Comparecalled(work.Reference.Bytes, current, length, work.Flags);
+      continue;
+    }
     reporter.Comparing(j, pop.Seqs[j].Otu);
-    Comparewithfirst(first, current, pop.Seqlength, work.Flags, reporter);
+    Comparewithfirst(first, current, length, work.Flags, reporter);
     reporter.Compared();
   }
   records.Close();
+}
+
+// The counts of gaps and N, and under complete deletion the flags of the
+// positions removed cleared.
+void Countgaps(std::int32_t length, const Sitepolicy &policy, Workspace &work, Gapreport &gaps) {
+  gaps.Kept = length;
+  if (!policy.Countgaps && policy.Missing == Missingpolicy::State) return;
+  for (std::int32_t i = 1; i <= length; ++i) {
+    if (!work.Missing[i]) continue;
+    ++gaps.Columns;
+    if (work.Flags[i]) ++gaps.Sites;
+    if (policy.Missing == Missingpolicy::Complete) work.Flags[i] = false;
+  }
+  if (policy.Missing == Missingpolicy::Complete) gaps.Kept = length - gaps.Columns;
 }
 
 // Every flagged site in order, and the first Maxsegsites of them as positions.
@@ -176,10 +210,13 @@ void Store(Records &records, Population &pop, Workspace &work, Sitereporter &rep
   reporter.Finished();
 }
 
-void Findsites(Records &records, Population &pop, Sitereporter &reporter) {
+Gapreport Findsites(Records &records, Population &pop, Sitereporter &reporter, const Sitepolicy &policy) {
   const auto work = std::make_unique<Workspace>();
   std::fill(std::begin(work->Flags), std::end(work->Flags), false);
-  Search(records, pop, *work, reporter);
+  std::fill(std::begin(work->Missing), std::end(work->Missing), false);
+  Gapreport gaps;
+  Search(records, pop, policy, *work, gaps, reporter);
+  Countgaps(pop.Seqlength, policy, *work, gaps);
   const std::vector<std::int32_t> sites = Listsites(pop.Seqlength, *work);
   reporter.Listed(sites);
   const auto count = static_cast<std::int32_t>(sites.size());
@@ -189,13 +226,15 @@ void Findsites(Records &records, Population &pop, Sitereporter &reporter) {
   pop.Numsegsites = count;
   if (count == 0) Raisefatal("There are no segregating sites in these sequences.");
   Store(records, pop, *work, reporter);
+  return gaps;
 }
 
 }  // namespace
 
-void Findsegsites(const Sequencesource &source, Population &pop, Sitereporter &reporter) {
+Gapreport Findsegsites(const Sequencesource &source, Population &pop, Sitereporter &reporter,
+                       const Sitepolicy &policy) {
   Filerecords records(source, pop.Seqlength, reporter);
-  Findsites(records, pop, reporter);
+  return Findsites(records, pop, reporter, policy);
 }
 
 void Takerecords(const Packedsample &sample, Population &pop) {
@@ -207,9 +246,10 @@ void Takerecords(const Packedsample &sample, Population &pop) {
   }
 }
 
-void Findsegsites(const Packedsample &sample, Population &pop, Sitereporter &reporter) {
+Gapreport Findsegsites(const Packedsample &sample, Population &pop, Sitereporter &reporter,
+                       const Sitepolicy &policy) {
   Memoryrecords records(sample, reporter);
-  Findsites(records, pop, reporter);
+  return Findsites(records, pop, reporter, policy);
 }
 
 }  // namespace halvik

@@ -9,6 +9,7 @@
 #include "stats/fast/exact.h"
 #include "stats/fast/gather.h"
 #include "stats/fast/lineups.h"
+#include "stats/fast/ordered.h"
 #include "stats/fast/plan.h"
 
 namespace halvik {
@@ -247,6 +248,7 @@ int Autoworkers(const Plan &p, std::int32_t lineups) {
 
 Lineupcounts Fastcounts(const Distances &distances, const Localities &division, const Observed &observed,
                         std::int32_t lineups, Mersennetwister &generator, const Fastoptions &options) {
+  if (!distances.Whole()) return Orderedcounts(distances, division, observed, lineups, generator, options);
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   lineups = std::max(lineups, 0);
