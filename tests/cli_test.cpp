@@ -30,6 +30,7 @@ Fileresult Analysed(const std::string &file, std::vector<std::int32_t> starts, s
                     bool everyvalue = false, bool pairwise = false) {
   Filerequest request;
   request.File = file;
+  request.Results = file + ".HVK";
   request.Starts = std::move(starts);
   request.Lineups = lineups;
   request.Seed = seed;
@@ -38,13 +39,14 @@ Fileresult Analysed(const std::string &file, std::vector<std::int32_t> starts, s
   return Analysefile(request);
 }
 
-// The row without the file and the last two columns (groups, notes): the
-// figures.
+// The row without the columns that name rather than measure (file, groups,
+// notes): the figures.
 std::string Figures(const Fileresult &r) {
-  std::string row = Tsvrow(r, false, nullptr);
-  row.erase(0, row.find('\t'));
-  for (int column = 0; column < 2; ++column) row.erase(row.rfind('\t'));
-  return row;
+  std::istringstream header(Tsvheader(false)), row(Tsvrow(r, false, nullptr));
+  std::string figures;
+  for (std::string name, value; std::getline(header, name, '\t') && std::getline(row, value, '\t');)
+    if (name != "file" && name != "groups" && name != "notes") figures += value + "|";
+  return figures;
 }
 
 // The results file's value after a label (first line holding it), as printed.
@@ -109,7 +111,7 @@ TEST(Commandline, WritesTheDialoguesResultsFileAndItsFigures) {
     const Fileresult r = Analysed(c.file, c.starts, 199, Seed);
     const std::string results = Readfile(hvk);
     EXPECT_EQ(results, dialogue) << c.file;
-    if (!r.Ok) continue;
+    if (!r.Ok()) continue;
     std::istringstream figures(c.figures);
     for (std::string label, value; std::getline(figures, label, '|') && std::getline(figures, value, '|');)
       EXPECT_TRUE(Agrees(Printed(results, label), value)) << c.file << " " << label << Printed(results, label);
@@ -164,16 +166,22 @@ TEST(Commandline, EveryFormatGivesTheFiguresOfTheNativeFile) {
     Writefile(file, Readfile(fs::path(HALVIK_E2E_DIR) / ".." / "data" / file));
     EXPECT_EQ(Figures(Analysed(file, {1, 15}, 99, 5)), expected) << file;
   }
-  // The two localities' lines interleaved, each in its own order.
+  // The two localities' lines interleaved, each in its own order; the
+  // localities are numbered as they first appear in the file.
   std::istringstream lines(Example("stickleback-orti.txt"));
   std::vector<std::string> east, west;
   for (std::string line; std::getline(lines, line);) (line.starts_with("E") ? east : west).push_back(line + "\n");
   std::string mixed;
-  for (std::size_t i = 0; i < east.size(); ++i) mixed += (i < west.size() ? west[i] : "") + east[i];
+  for (std::size_t i = 0; i < east.size(); ++i) mixed += east[i] + (i < west.size() ? west[i] : "");
   Writefile("mixed.txt", mixed);
   auto map = Readgroups("map", Example("stickleback-orti.groups"));
   ASSERT_TRUE(std::holds_alternative<Groupmap>(map));
-  const Filerequest request{"mixed.txt", {}, {1}, &std::get<Groupmap>(map), "map", 99, 5};
+  Filerequest request;
+  request.File = "mixed.txt";
+  request.Groups = &std::get<Groupmap>(map);
+  request.Groupsname = "map";
+  request.Lineups = 99;
+  request.Seed = 5;
   const Fileresult shuffled = Analysefile(request);
   EXPECT_EQ(Figures(shuffled), expected);
   EXPECT_EQ(shuffled.Localities[0].Name + "," + shuffled.Localities[1].Name, "East,West");
@@ -191,7 +199,7 @@ TEST(Commandline, EveryLineupsValuesGiveTheCounts) {
       {"dolphin.txt", {1}}, {"dolphin.txt", {1, 69}}, {"dolphin.txt", {1, 20, 69, 90, 109}}, {"ties.txt", {1, 4, 7}}};
   for (const auto &[file, starts] : runs) {
     const Fileresult r = Analysed(file, starts, 499, 9, true);
-    ASSERT_TRUE(r.Ok) << r.Message;
+    ASSERT_TRUE(r.Ok()) << r.Message;
     auto reached = [](const std::vector<double> &values, double observed) {
       return static_cast<std::int32_t>(
           std::count_if(values.begin(), values.end(), [&](double v) { return v >= observed; }));

@@ -99,14 +99,21 @@ std::string Checkedsvg(const Plotinput &input) {
 }  // namespace
 
 TEST(Plot, CaptionsShowValuesAndCounts) {
-  Plotinput input{"two.fas", "1-3", 9999, 12345u, {}};
+  Plotinput input{"two.fas", "1-3", "localities: East (14), West (9)", 9999, 12345u, {}};
   input.Panels = {Panel("Kst", 0.486123, Normal(9999, -0.02, 0.03)), Panel("Fst", 0.64, Normal(9999, 0.5, 0.03)),
                   Panel("K*st", -0.0234567, Normal(9999, -0.02, 0.03)), Panel("F*sb", 1.5e-5, {})};
   input.Panels[0].Count = 2;
   const std::string svg = Checkedsvg(input);
-  for (const char *shown : {"Kst = 0.4861", "P = 0.0002", "2 of 9999 lineups at least as large", "Fst = 0.64",
-                            "K*st = -0.02346", "F*sb = 1.5e-5", "9999 lineups, seed 12345", "two.fas, localities 1-3"})
+  for (const char *shown : {"Kst = 0.4861", "p1 = 0.0003", "2 of 9999 lineups at least as large", "Fst = 0.64",
+                            "K*st = -0.02346", "F*sb = 1.5e-5", "9999 lineups, seed 12345", "two.fas, localities 1-3",
+                            "localities: East (14), West (9)"})
     EXPECT_NE(svg.find(shown), std::string::npos) << shown;
+  // One locality tests nothing: no bars are drawn of its lineups' values.
+  for (Nullpanel &panel : input.Panels) panel.Tested = false;
+  const std::string untested = Checkedsvg(input);
+  EXPECT_NE(untested.find("no test: one locality"), std::string::npos);
+  EXPECT_EQ(untested.find("<g fill="), std::string::npos);  // the bars
+  EXPECT_EQ(untested.find("p1 = "), std::string::npos);
 }
 
 TEST(Plot, HostileNamesAndDegenerateValuesStayWellformed) {
@@ -134,7 +141,7 @@ TEST(Plot, HostileNamesAndDegenerateValuesStayWellformed) {
       {"wide", "", {Panel("Kst", 0.0, {1e308, -1e308}), Panel("Fst", -1e300, {1e300}), Panel("K*st", 7e20, {4e30}),
                     Panel("F*sb", 1e-300, {2e-300, 3e-300})}, {"F*sb = 1e-300"}}};
   for (const auto &c : cases) {
-    const std::string svg = Checkedsvg({c.File, c.Pair, 1, 1u, c.Panels});
+    const std::string svg = Checkedsvg({c.File, c.Pair, "", 1, 1u, c.Panels});
     for (const std::string &shown : c.Shown) EXPECT_NE(svg.find(shown), std::string::npos) << shown;
   }
 }

@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 
 #include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -10,12 +11,13 @@
 #include "alignment/groups.h"
 #include "cli/help.h"
 #include "cli/lineupfiles.h"
+#include "cli/listing.h"
 #include "cli/options.h"
+#include "cli/outputs.h"
 #include "cli/progress.h"
-#include "cli/table.h"
+#include "cli/tableout.h"
 #include "cli/wholefile.h"
 #include "driver/console/failure.h"
-#include "driver/console/textout.h"
 #include "stats/random.h"
 
 namespace halvik {
@@ -39,68 +41,36 @@ std::variant<Groupmap, Refusal> Loadgroups(const std::string &name) {
   return Readgroups(name, std::get<std::string>(content));
 }
 
-// A text file of the run's own: the table, a null table or a picture.
-void Writewhole(const std::string &name, const std::string &text) {
-  Textsink sink;
-  Createfile(sink, name);
-  sink.What = "\"" + name + "\"";
-  Writestr(sink, text);
-  Closefile(sink);
+// A text file of the run's own: a null table or a picture. False, with the
+// reason, when it cannot be written.
+bool Writewhole(const std::string &name, const std::string &text, const std::string &what, std::string &why) {
+  try {
+    Textsink sink;
+    Createfile(sink, name, what);
+    Writestr(sink, text);
+    Closefile(sink);
+    return true;
+  } catch (const Ioerror &failure) {
+    why = failure.what();
+    return false;
+  }
 }
-
-// Where the table goes: standard output or the --output file, a row at a time.
-struct Tableout {
-  Textsink Sink;
-  Tableformat Format;
-  bool Pairwise, First = true;
-
-  Tableout(const Options &options) : Format(options.Format), Pairwise(options.Pairwise) {
-    if (options.Output.empty()) {
-      Sink.Fd = STDOUT_FILENO;
-      Sink.Lineflush = true;
-    } else {
-      Createfile(Sink, options.Output);
-    }
-    Sink.What = options.Output.empty() ? "standard output" : "\"" + options.Output + "\"";
-    Writestr(Sink, Format == Tableformat::Tsv ? Tsvheader(Pairwise) : "[\n");
-  }
-  void Add(const Fileresult &result) {
-    if (Format == Tableformat::Json) {
-      // Labels and file names may hold any bytes; JSON text is UTF-8, so a
-      // byte that is not becomes U+FFFD rather than ending the program.
-      const std::string object =
-          Jsonof(result, Pairwise).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-      Writestr(Sink, (First ? "" : ",\n") + object);
-      Deliver(Sink);
-    } else {
-      Writestr(Sink, Tsvrow(result, Pairwise, nullptr));
-      const auto holm = Pairholm(result.Pairs);
-      for (std::size_t i = 0; i < result.Pairs.size(); ++i)
-        Writestr(Sink, Tsvrow(result.Pairs[i], Pairwise, holm[i].data()));
-    }
-    First = false;
-  }
-  void Finish() {
-    if (Format == Tableformat::Json) Writestr(Sink, First ? "]\n" : "\n]\n");
-    Deliver(Sink);
-    if (Sink.Fd != STDOUT_FILENO) Closefile(Sink);
-  }
-};
 
 // "1 lineup", "2 lineups".
 std::string Counted(std::int64_t count, const std::string &one, const std::string &many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// One line on standard error for each FILE, and one for its conversions.
-void Report(const Fileresult &r) {
-  if (!r.Notes.empty()) Say("halvik: " + r.File + ": " + r.Notes + "\n");
-  if (!r.Ok) {
-    Say("halvik: " + r.File + ": refused: " + r.Message + "\n");
-    return;
-  }
+// What standard error says of a FILE: its refusal or failure and its
+// warnings always; its conversions and the line that it is done unless quiet.
+void Report(const Fileresult &r, bool quiet) {
+  const std::string file = "halvik: " + r.File + ": ";
+  if (!quiet && !r.Notes.empty()) Say(file + r.Notes + "\n");
+  for (const std::string &warning : r.Warnings) Say(file + warning + "\n");
+  if (r.Status != Filestatus::Ok) Say(file + (r.Status == Filestatus::Failed ? "failed: " : "refused: ") + r.Message + "\n");
+  if (quiet || r.Sequences == 0) return;
   const auto localities = static_cast<std::int64_t>(r.Localities.size());
-  Say("halvik: " + r.File + ": done (" + Counted(r.Sequences, "sequence", "sequences") + ", " +
+  Say(file + "done (" + Counted(r.Sequences, "sequence", "sequences") + ", " +
       Counted(r.Sites, "segregating site", "segregating sites") + ", " + Counted(localities, "locality", "localities") +
       ", " + Counted(r.Lineups, "lineup", "lineups") + ", seed " + std::to_string(r.Seed) + ")\n");
 }
@@ -118,20 +88,47 @@ std::int64_t Lineupsdrawn(const Options &options, const Groupmap *groups) {
   return options.Lineups * (1 + pairs);
 }
 
+Filerequest Requestfor(const Options &options, std::size_t i, const Runoutputs &outputs, const Groupmap *groups) {
+  Filerequest request;
+  request.File = options.Files[i];
+  request.Results = outputs.Files[i].Results;
+  request.Inputformat = options.Inputformat;
+  request.Starts = options.Starts;
+  request.Groups = groups;
+  request.Groupsname = options.Groups;
+  request.Lineups = options.Lineups;
+  request.Seed = options.Seed ? *options.Seed : Deviceseed();
+  request.Everyvalue = !options.Null.empty() || !options.Plot.empty();
+  request.Pairwise = options.Pairwise;
+  request.Missing = options.Missing;
+  request.Workers = options.Threads;
+  return request;
+}
+
+// The null table and the picture of an analysis; a file that cannot be
+// written fails the FILE's row.
+void Writeextras(const Fileoutputs &out, Fileresult &result) {
+  if (!result.Ok()) return;
+  std::string why;
+  if ((!out.Null.empty() && !Writewhole(out.Null, Nulltable(result), "the null table", why)) ||
+      (!out.Plot.empty() && !Writewhole(out.Plot, Plotsvg(Plotof(result)), "the picture", why))) {
+    result.Status = Filestatus::Failed;
+    result.Message = why;
+  }
+}
+
 // Analyses every FILE in order into the table; the exit status.
-int Analyseeach(const Options &options, const Groupmap *groups, Tableout &table) {
-  bool refused = false;
+int Analyseeach(const Options &options, const Runoutputs &outputs, const Groupmap *groups, Tableout &table) {
+  bool refused = false, failed = false;
+  std::string standardinput;
   for (std::size_t i = 0; i < options.Files.size(); ++i) {
-    Filerequest request;
-    request.File = options.Files[i];
-    request.Inputformat = options.Inputformat;
-    request.Starts = options.Starts;
-    request.Groups = groups;
-    request.Groupsname = options.Groups;
-    request.Lineups = options.Lineups;
-    request.Seed = options.Seed ? *options.Seed : Deviceseed();
-    request.Everyvalue = !options.Null.empty() || !options.Plot.empty();
-    request.Pairwise = options.Pairwise;
+    Filerequest request = Requestfor(options, i, outputs, groups);
+    if (Isstdin(request.File)) {
+      // Standard input is read whole: the passes over a file read it more than once.
+      auto bytes = Wholefile("/dev/stdin", true);
+      standardinput = std::holds_alternative<std::string>(bytes) ? std::get<std::string>(std::move(bytes)) : "";
+      request.Bytes = &standardinput;
+    }
     std::atomic<std::int64_t> done = 0;
     request.Progress = &done;
     Fileresult result;
@@ -139,32 +136,54 @@ int Analyseeach(const Options &options, const Groupmap *groups, Tableout &table)
       const Progressbar bar(!options.Quiet, "halvik: " + request.File, Lineupsdrawn(options, groups), done);
       result = Analysefile(request);
     }
+    Writeextras(outputs.Files[i], result);
     table.Add(result);
-    if (!options.Quiet) Report(result);
-    refused = refused || !result.Ok;
-    if (!result.Ok) continue;
-    if (!options.Null.empty()) Writewhole(Numberedname(options.Null, i + 1, options.Files.size()), Nulltable(result));
-    if (!options.Plot.empty())
-      Writewhole(Numberedname(options.Plot, i + 1, options.Files.size()), Plotsvg(Plotof(result)));
+    Report(result, options.Quiet);
+    if (options.Pairwise && result.Ok() && result.Localities.size() < 3)
+      Say("halvik: " + result.File + ": --pairwise adds nothing with " +
+          Counted(static_cast<std::int64_t>(result.Localities.size()), "locality", "localities") +
+          ": pairs are tested with three or more\n");
+    refused = refused || result.Status == Filestatus::Refused;
+    failed = failed || result.Status == Filestatus::Failed;
   }
-  return refused ? Refusedstatus : 0;
+  return failed ? Ioerrorstatus : refused ? Refusedstatus : 0;
 }
 
 // Analyses every FILE in order; the exit status.
-int Analyseall(const Options &options, const Groupmap *groups) {
-  Tableout table(options);
+int Analyseall(const Options &options, const Runoutputs &outputs, const Groupmap *groups) {
+  const std::unique_ptr<Tableout> table = Opentable(options);
   try {
-    const int status = Analyseeach(options, groups, table);
-    table.Finish();
+    const int status = Analyseeach(options, outputs, groups, *table);
+    table->Finish();
     return status;
   } catch (const Ioerror &) {
     // The rows written stay; a JSON array is closed if it still can be.
     try {
-      table.Finish();
+      table->Finish();
     } catch (const Ioerror &) {
     }
     throw;
   }
+}
+
+int Run(const Options &options) {
+  // Every output is named and checked before anything is read or written;
+  // a listing writes only its table.
+  Runoutputs outputs;
+  if (!options.List) {
+    auto planned = Planoutputs(options);
+    if (auto *error = std::get_if<Usageerror>(&planned)) return Usage(error->Message);
+    outputs = std::get<Runoutputs>(std::move(planned));
+  }
+  if (auto clash = Findcollision(options, outputs)) return Usage(clash->Message);
+  std::unique_ptr<Groupmap> groups;
+  if (!options.Groups.empty()) {
+    auto map = Loadgroups(options.Groups);
+    if (auto *refusal = std::get_if<Refusal>(&map)) return Usage("--groups: " + refusal->Message);
+    groups = std::make_unique<Groupmap>(std::get<Groupmap>(std::move(map)));
+  }
+  if (options.List) return Listsequences(options, groups.get());
+  return Analyseall(options, outputs, groups.get());
 }
 
 }  // namespace
@@ -181,14 +200,8 @@ int Runcommandline(int argc, char **argv) {
     std::fputs(options.Help ? Helptext : Versiontext(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : Ioerrorstatus;
   }
-  std::unique_ptr<Groupmap> groups;
-  if (!options.Groups.empty()) {
-    auto map = Loadgroups(options.Groups);
-    if (auto *refusal = std::get_if<Refusal>(&map)) return Usage("--groups: " + refusal->Message);
-    groups = std::make_unique<Groupmap>(std::get<Groupmap>(std::move(map)));
-  }
   try {
-    return Analyseall(options, groups.get());
+    return Run(options);
   } catch (const Ioerror &failure) {
     Say(std::string("halvik: ") + failure.what() + "\n");
     return Ioerrorstatus;

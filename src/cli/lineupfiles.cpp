@@ -30,10 +30,15 @@ std::string Nulltable(const Fileresult &result) {
 }
 
 Plotinput Plotof(const Fileresult &result) {
-  Plotinput input{result.File, result.Pair, result.Lineups, result.Seed, {}};
+  Plotinput input{result.File, result.Pair, "", result.Lineups, result.Seed, {}};
+  for (std::size_t k = 0; k < result.Localities.size(); ++k) {
+    const Rangevalues &l = result.Localities[k];
+    input.Localities += (k > 0 ? ", " : "localities: ") + (l.Name.empty() ? std::to_string(k + 1) : l.Name) + " (" +
+                        std::to_string(l.Size) + ")";
+  }
   for (const Testedstatistic &t : Testedstatistics)
-    input.Panels.push_back(
-        Nullpanel{t.Name, Observedvalue(result.Stats, t.Id), result.Null.Values[t.Id], result.Counts[t.Id]});
+    input.Panels.push_back(Nullpanel{t.Name, Observedvalue(result.Stats, t.Id), result.Null.Values[t.Id],
+                                     result.Counts[t.Id], result.Localities.size() >= 2});
   return input;
 }
 

@@ -10,7 +10,16 @@ namespace halvik {
 
 namespace {
 
-enum Longonly { Inputformatoption = 256, Nulloption, Plotoption, Pairwiseoption };
+enum Longonly {
+  Inputformatoption = 256,
+  Nulloption,
+  Plotoption,
+  Pairwiseoption,
+  Missingoption,
+  Resultsdiroption,
+  Noresultsoption,
+  Listoption
+};
 
 const option Longoptions[] = {
     {"localities", required_argument, nullptr, 'l'},
@@ -24,6 +33,11 @@ const option Longoptions[] = {
     {"null", required_argument, nullptr, Nulloption},
     {"plot", required_argument, nullptr, Plotoption},
     {"pairwise", no_argument, nullptr, Pairwiseoption},
+    {"missing", required_argument, nullptr, Missingoption},
+    {"results-dir", required_argument, nullptr, Resultsdiroption},
+    {"no-results", no_argument, nullptr, Noresultsoption},
+    {"list", no_argument, nullptr, Listoption},
+    {"threads", required_argument, nullptr, 'j'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -42,12 +56,21 @@ std::variant<std::vector<std::int32_t>, Usageerror> Localitylist(const std::stri
     if (comma == std::string::npos) break;
     at = comma + 1;
   }
-  if (starts.front() != 1) return Usageerror{"--localities: the first locality starts with sequence 1"};
-  for (std::size_t k = 1; k < starts.size(); ++k)
-    if (starts[k] <= starts[k - 1]) return Usageerror{"--localities: the starts must rise: '" + text + "'"};
-  if (starts.size() > static_cast<std::size_t>(Maxlocalities))
-    return Usageerror{"--localities: at most 30 localities, not " + std::to_string(starts.size())};
-  return starts;
+  const Divisionfault fault = Checkdivision(starts, 0);
+  switch (fault.Kind) {
+    case Divisionfault::Firstnotone: return Usageerror{"--localities: the first locality starts with sequence 1"};
+    case Divisionfault::Notrising: return Usageerror{"--localities: the starts must rise: '" + text + "'"};
+    case Divisionfault::Toomany:
+      return Usageerror{"--localities: at most 30 localities, not " + std::to_string(starts.size())};
+    default: return starts;
+  }
+}
+
+std::optional<Missingpolicy> Policynamed(const std::string &name) {
+  if (name == "state") return Missingpolicy::State;
+  if (name == "complete") return Missingpolicy::Complete;
+  if (name == "pairwise") return Missingpolicy::Pairwise;
+  return std::nullopt;
 }
 
 // Applies one option to `options`; a usage error if its argument is wrong.
@@ -72,6 +95,12 @@ std::optional<Usageerror> Apply(int code, const std::string &argument, Options &
         return std::nullopt;
       }
       return Usageerror{"--seed: '" + argument + "' is not a number from 0 to 4294967295"};
+    case 'j':
+      if (auto j = Wholenumber(argument, 1, 64)) {
+        options.Threads = static_cast<int>(*j);
+        return std::nullopt;
+      }
+      return Usageerror{"--threads: '" + argument + "' is not a number from 1 to 64"};
     case 'f':
       if (argument == "tsv" || argument == "json") {
         options.Format = argument == "tsv" ? Tableformat::Tsv : Tableformat::Json;
@@ -86,6 +115,15 @@ std::optional<Usageerror> Apply(int code, const std::string &argument, Options &
     case Nulloption: options.Null = argument; return std::nullopt;
     case Plotoption: options.Plot = argument; return std::nullopt;
     case Pairwiseoption: options.Pairwise = true; return std::nullopt;
+    case Missingoption:
+      if (auto policy = Policynamed(argument)) {
+        options.Missing = *policy;
+        return std::nullopt;
+      }
+      return Usageerror{"--missing: '" + argument + "' is none of state, complete, pairwise"};
+    case Resultsdiroption: options.Resultsdir = argument; return std::nullopt;
+    case Noresultsoption: options.Noresults = true; return std::nullopt;
+    case Listoption: options.List = true; return std::nullopt;
     case 'h': options.Help = true; return std::nullopt;
     case 'V': options.Version = true; return std::nullopt;
     default: return Usageerror{""};  // getopt_long has said what is wrong
@@ -113,7 +151,7 @@ std::variant<Options, Usageerror> Parseoptions(int argc, char **argv) {
   std::string name = "halvik";
   arguments[0] = name.data();
   std::optional<Usageerror> first;  // the first error, unless --help or --version come anyway
-  for (int code; (code = getopt_long(argc, arguments.data(), "l:g:r:s:f:o:qhV", Longoptions, nullptr)) != -1;) {
+  for (int code; (code = getopt_long(argc, arguments.data(), "l:g:r:s:f:o:qj:hV", Longoptions, nullptr)) != -1;) {
     if (code == 'l') localities = true;
     if (auto error = Apply(code, optarg ? optarg : "", options); error && !first) first = error;
   }
@@ -122,6 +160,8 @@ std::variant<Options, Usageerror> Parseoptions(int argc, char **argv) {
   if (first) return *first;
   if (localities && !options.Groups.empty())
     return Usageerror{"--groups and --localities both divide the sequences: give one"};
+  if (!options.Resultsdir.empty() && options.Noresults)
+    return Usageerror{"--results-dir and --no-results: give one"};
   if (options.Files.empty()) return Usageerror{"no FILE to analyse"};
   return options;
 }

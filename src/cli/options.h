@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "alignment/alignment.h"
+#include "store/missing.h"
 
 namespace halvik {
 
-enum class Tableformat { Tsv, Json };
+// Auto: an aligned summary on a terminal, TSV anywhere else.
+enum class Tableformat { Auto, Tsv, Json };
 
 struct Options {
   std::vector<std::string> Files;
@@ -18,14 +20,22 @@ struct Options {
   std::string Groups;                   // --groups: the locality map, or empty
   std::int32_t Lineups = 9999;
   std::optional<std::uint32_t> Seed;
-  Tableformat Format = Tableformat::Tsv;
+  Tableformat Format = Tableformat::Auto;
   std::string Output;  // the table's file; empty: standard output
-  bool Quiet = false;
+  bool Quiet = false;  // no progress bar and no done lines
   std::optional<Alignmentformat> Inputformat;
   std::string Null, Plot;  // --null and --plot files, or empty
   bool Pairwise = false;
+  Missingpolicy Missing = Missingpolicy::State;
+  std::string Resultsdir;  // where the results files go; empty: beside each FILE
+  bool Noresults = false;
+  bool List = false;  // list the sequences, analyse nothing
+  int Threads = 0;    // workers of a permutation test; 0: one per processor
   bool Help = false, Version = false;
 };
+
+// A FILE that names standard input.
+inline bool Isstdin(const std::string &file) { return file == "-"; }
 
 struct Usageerror {
   std::string Message;

@@ -176,8 +176,12 @@ void Caption(std::string &svg, const Nullpanel &panel, std::int32_t lineups, con
   std::string second;
   if (std::isnan(panel.Observed)) {
     second = "no test: the observed " + name + " is not a number";
+  } else if (!panel.Tested) {
+    second = "no test: one locality";
   } else if (lineups > 0) {
-    first += "<tspan dx=\"16\">P = " + Shortg(static_cast<double>(panel.Count) / lineups, 4) + "</tspan>";
+    // p1, the P to report: the observed division counts as one of the lineups.
+    const double p1 = static_cast<double>(panel.Count + 1) / (static_cast<double>(lineups) + 1.0);
+    first += "<tspan dx=\"16\">p1 = " + Shortg(p1, 4) + "</tspan>";
     second = std::to_string(panel.Count) + " of " + Lineupword(lineups) + " at least as large";
   }
   Text(svg, x, y + 18, "font-size=\"15\" fill=\"" + std::string(Ink) + "\"", first);
@@ -268,38 +272,41 @@ Axis Xaxis(const Histogram &bars, double observed) {
 }
 
 // A faint frame saying why a panel has no bars.
-void Drawempty(std::string &svg, const Histogram &bars, const Frame &frame) {
+void Drawempty(std::string &svg, const Histogram &bars, std::int32_t lineups, const Frame &frame) {
   const std::string style = "font-size=\"13\" text-anchor=\"middle\" fill=\"" + std::string(Softink) + "\"";
   const double middle = (frame.Left + frame.Right) / 2.0, level = (frame.Top + frame.Bottom) / 2.0;
   svg += "<rect x=\"" + Coord(frame.Left) + "\" y=\"" + Coord(frame.Top) + "\" width=\"" +
          Coord(frame.Right - frame.Left) + "\" height=\"" + Coord(frame.Bottom - frame.Top) +
          "\" fill=\"none\" stroke=\"" + Gridink + "\"/>\n";
   Text(svg, middle, level - 10.0, style, "no lineup value to draw:");
-  Text(svg, middle, level + 10.0, style, bars.Notanumber + bars.Infinite > 0 ? Leftout(bars) : "no lineups");
+  Text(svg, middle, level + 10.0, style,
+       bars.Notanumber + bars.Infinite > 0 ? Leftout(bars) : lineups > 0 ? "nothing was tested" : "no lineups");
 }
 
 // A panel of 450 x 306 pixels from (x0, y0): three caption lines, the
 // observed value's label, the plot, then tick labels and the axis name.
 void Drawpanel(std::string &svg, const Nullpanel &panel, std::int32_t lineups, double x0, double y0) {
   const Frame frame{x0 + 66.0, y0 + 78.0, x0 + 428.0, y0 + 256.0};
-  const Histogram bars = Binvalues(panel.Values);
+  const Histogram bars = Binvalues(panel.Tested ? panel.Values : std::vector<double>{});
   Caption(svg, panel, lineups, bars, x0 + 20.0, y0);
   const Scale x{Xaxis(bars, panel.Observed), frame.Left, frame.Right};  // unused when nothing is finite
   if (!bars.Counts.empty())
     Drawbars(svg, bars, x, frame);
   else
-    Drawempty(svg, bars, frame);
+    Drawempty(svg, bars, lineups, frame);
   if (!bars.Counts.empty() || std::isfinite(panel.Observed)) Drawxaxis(svg, x, frame, Xmltext(panel.Name, 20));
   if (!std::isnan(panel.Observed)) Drawobserved(svg, panel.Observed, x, frame);
 }
 
-// The lineups and the seed on the left, a key to the marks on the right.
-void Footer(std::string &svg, const Plotinput &input) {
-  Text(svg, 20.0, 686.0, "font-size=\"13\"", Lineupword(input.Lineups) + ", seed " + std::to_string(input.Seed));
-  svg += "<rect x=\"560\" y=\"675\" width=\"14\" height=\"12\" fill=\"" + std::string(Barfill) + "\"/>\n";
-  Text(svg, 580.0, 686.0, "font-size=\"12.5\"", "lineups' values");
-  Line(svg, 700.0, 674.0, 700.0, 688.0, Observedink, 2.5);
-  Text(svg, 708.0, 686.0, "font-size=\"12.5\"", "observed value");
+// The lineups and the seed on the left, a key to the marks on the right,
+// with its baseline at `y`.
+void Footer(std::string &svg, const Plotinput &input, double y) {
+  Text(svg, 20.0, y, "font-size=\"13\"", Lineupword(input.Lineups) + ", seed " + std::to_string(input.Seed));
+  svg += "<rect x=\"560\" y=\"" + Coord(y - 11.0) + "\" width=\"14\" height=\"12\" fill=\"" + std::string(Barfill) +
+         "\"/>\n";
+  Text(svg, 580.0, y, "font-size=\"12.5\"", "lineups' values");
+  Line(svg, 700.0, y - 12.0, 700.0, y + 2.0, Observedink, 2.5);
+  Text(svg, 708.0, y, "font-size=\"12.5\"", "observed value");
 }
 
 // Small samples give few distinct values, often on a lattice that bins of
@@ -366,21 +373,25 @@ Histogram Binvalues(const std::vector<double> &values) {
 }
 
 std::string Plotsvg(const Plotinput &input) {
+  // A title and the localities, then rows of two panels of 306 pixels, then the footer.
+  const double rows = static_cast<double>((input.Panels.size() + 1) / 2);
+  const std::string height = Coord(70.0 + rows * 306.0 + 46.0);
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg +=
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"900\" height=\"700\" viewBox=\"0 0 900 700\" font-family=\"" +
-      std::string(Fontstack) + "\" fill=\"" + Ink + "\">\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"900\" height=\"" + height + "\" viewBox=\"0 0 900 " +
+         height + "\" font-family=\"" + std::string(Fontstack) + "\" fill=\"" + Ink + "\">\n";
   // About 72 characters fit across the page in the title's bold type.
   const std::size_t pair = std::min<std::size_t>(Characters(input.Pair).size(), 20);
   std::string title = "Permutation test: " + Xmltext(input.File, pair > 0 ? 41 - pair : 54);
   if (pair > 0) title += ", localities " + Xmltext(input.Pair, 20);
   svg += "<title>Permutation test: " + Xmltext(input.File) + "</title>\n";
-  svg += "<rect width=\"900\" height=\"700\" fill=\"#ffffff\"/>\n";
+  svg += "<rect width=\"900\" height=\"" + height + "\" fill=\"#ffffff\"/>\n";
   Text(svg, 450.0, 30.0, "font-size=\"18\" font-weight=\"bold\" text-anchor=\"middle\"", title);
+  Text(svg, 450.0, 52.0, "font-size=\"13\" text-anchor=\"middle\" fill=\"" + std::string(Softink) + "\"",
+       Xmltext(input.Localities, 110));
   for (std::size_t i = 0; i < input.Panels.size(); ++i)
     Drawpanel(svg, input.Panels[i], input.Lineups, static_cast<double>(i % 2) * 450.0,
-              48.0 + static_cast<double>(i / 2) * 306.0);
-  Footer(svg, input);
+              70.0 + static_cast<double>(i / 2) * 306.0);
+  Footer(svg, input, 70.0 + rows * 306.0 + 24.0);
   return svg + "</svg>\n";
 }
 

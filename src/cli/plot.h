@@ -13,11 +13,15 @@ struct Nullpanel {
   double Observed;             // may be NaN
   std::vector<double> Values;  // one per lineup, in the order drawn; may hold NaN and infinities
   std::int32_t Count;          // lineups at least as large as Observed
+  // Whether the statistic was tested (not with one locality); its bars are
+  // drawn only if it was.
+  bool Tested = true;
 };
 
 struct Plotinput {
   std::string File;  // the sequence file's name as given
   std::string Pair;  // empty, or the pair of localities, e.g. "1-3" or "East-West"
+  std::string Localities;  // the localities with their sizes, e.g. "East 14, West 9"
   std::int32_t Lineups;
   std::uint32_t Seed;
   std::vector<Nullpanel> Panels;  // in the order of the tested statistics
@@ -38,7 +42,7 @@ struct Histogram {
 // with edges on its multiples. Equal values make one bar.
 Histogram Binvalues(const std::vector<double> &values);
 
-// A complete SVG document of four panels in a 2 x 2 grid.
+// A complete SVG document of the panels, two to a row.
 std::string Plotsvg(const Plotinput &input);
 
 }  // namespace halvik

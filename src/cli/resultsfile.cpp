@@ -16,7 +16,10 @@ Resultsprinter::~Resultsprinter() {
 void Resultsprinter::Close() { Closefile(Sink); }
 
 Textsink &Resultsprinter::Results() {
-  if (Sink.Fd < 0) Createfile(Sink, Name);
+  if (Name.empty())
+    Sink.Discard = true;  // no results file is wanted
+  else if (Sink.Fd < 0)
+    Createfile(Sink, Name);
   return Sink;
 }
 

@@ -10,6 +10,7 @@ namespace halvik {
 
 class Resultsprinter : public Printer {
  public:
+  // An empty name: the lines go nowhere.
   explicit Resultsprinter(std::string name) : Printer(nullptr), Name(std::move(name)) {}
   ~Resultsprinter() override;
   // Writes out what is pending and closes the file; throws Ioerror when it cannot.

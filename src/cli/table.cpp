@@ -13,55 +13,83 @@ namespace halvik {
 namespace {
 
 using Json = nlohmann::ordered_json;
+using Columns = std::vector<std::pair<std::string, Json>>;
 
-// Whether the observed value of statistic `id` could be tested: a NaN
-// cannot be reached by any lineup.
-bool Testable(const Fileresult &r, int id) { return !std::isnan(Observedvalue(r.Stats, id)); }
+// A column without a value: empty in TSV, left out of JSON.
+const Json Absent(Json::value_t::discarded);
 
-// The figures of an analysis by column, in the table's order after message.
-std::vector<std::pair<std::string, Json>> Figures(const Fileresult &r) {
-  std::string sizes;
-  for (const Rangevalues &l : r.Localities) sizes += (sizes.empty() ? "" : ",") + std::to_string(l.Size);
-  const Subdivision &s = r.Stats;
-  std::vector<std::pair<std::string, Json>> f = {{"sequences", r.Sequences},
-                                                 {"length", r.Length},
-                                                 {"sites", r.Sites},
-                                                 {"pn", r.Pn},
-                                                 {"theta", r.Theta},
-                                                 {"localities", r.Localities.size()},
-                                                 {"sizes", sizes},
-                                                 {"ks", s.Ks},
-                                                 {"kt", s.Kt},
-                                                 {"kst", s.Kst},
-                                                 {"fs", s.Fs},
-                                                 {"ft", s.Ft},
-                                                 {"fst", s.Fst},
-                                                 {"kstar_s", s.Ksstar},
-                                                 {"kstar_t", s.Ktstar},
-                                                 {"kstar_st", s.Kststar},
-                                                 {"fstar_s", s.Fsstar},
-                                                 {"fstar_b", s.Fbstar},
-                                                 {"fstar_sb", s.Fsbstar},
-                                                 {"lineups", r.Lineups},
-                                                 {"seed", r.Seed}};
-  for (const Testedstatistic &t : Testedstatistics) {
-    const bool tested = Testable(r, t.Id);
-    const Pvalues p = Pvaluesof(r.Counts[t.Id], r.Lineups, tested);
-    std::string stem = t.Stem;
-    stem += '_';
-    f.insert(f.end(), {{stem + "count", tested ? r.Counts[t.Id] : 0},
-                       {stem + "p", p.P},
-                       {stem + "p1", p.P1},
-                       {stem + "se", p.Se}});
+// The dialogue's statistics have their columns among the first figures; those
+// added since come after the notes, so that the older columns keep their
+// places.
+bool Dialogues(const Testedstatistic &t) { return t.Plabel != nullptr; }
+
+const char *Policyname(Missingpolicy policy) {
+  switch (policy) {
+    case Missingpolicy::Complete: return "complete";
+    case Missingpolicy::Pairwise: return "pairwise";
+    default: return "state";
   }
-  return f;
 }
 
-std::string Groupsof(const Fileresult &r) {
-  std::string names;
+// A statistic's count and P values; nothing is tested with one locality, or
+// where the observed value is NaN (no lineup can reach it).
+void Testcolumns(const Fileresult &r, const Testedstatistic &t, Columns &c) {
+  const bool tested = Tested(r, t.Id);
+  const Pvalues p = Pvaluesof(r.Counts[t.Id], r.Lineups, tested);
+  const std::string stem = std::string(t.Stem) + "_";
+  c.insert(c.end(), {{stem + "count", tested ? r.Counts[t.Id] : 0},
+                     {stem + "p", p.P},
+                     {stem + "p1", p.P1},
+                     {stem + "se", p.Se}});
+}
+
+// The figures of an analysis by column, in the table's order after message.
+Columns Figures(const Fileresult &r) {
+  Json sizes = Json::array();
+  for (const Rangevalues &l : r.Localities) sizes.push_back(l.Size);
+  const Subdivision &s = r.Stats;
+  Columns c = {{"sequences", r.Sequences}, {"length", r.Length},   {"sites", r.Sites},     {"pn", r.Pn},
+               {"theta", r.Theta},         {"localities", r.Localities.size()},              {"sizes", sizes},
+               {"ks", s.Ks},               {"kt", s.Kt},           {"kst", s.Kst},         {"fs", s.Fs},
+               {"ft", s.Ft},               {"fst", s.Fst},         {"kstar_s", s.Ksstar},  {"kstar_t", s.Ktstar},
+               {"kstar_st", s.Kststar},    {"fstar_s", s.Fsstar},  {"fstar_b", s.Fbstar},  {"fstar_sb", s.Fsbstar},
+               {"lineups", r.Lineups},     {"seed", r.Seed}};
+  for (const Testedstatistic &t : Testedstatistics)
+    if (Dialogues(t)) Testcolumns(r, t, c);
+  return c;
+}
+
+// The figures added since, after the notes.
+Columns Laterfigures(const Fileresult &r) {
+  Columns c = {{"theta_w", r.Thetaw}, {"missing", Policyname(r.Missing)}, {"positions", r.Positions}};
+  for (const Testedstatistic &t : Testedstatistics)
+    if (!Dialogues(t)) {
+      c.emplace_back(t.Stem, Observedvalue(r.Stats, t.Id));
+      Testcolumns(r, t, c);
+    }
+  return c;
+}
+
+std::string Holmcolumn(const Testedstatistic &t) { return std::string(t.Stem) + "_p1_holm"; }
+
+// A pair's Holm columns of the statistics of one kind (the dialogue's, or not).
+Columns Holmcolumns(const Fileresult &r, const double *holm, bool dialogues) {
+  Columns c;
+  for (const Testedstatistic &t : Testedstatistics)
+    if (Dialogues(t) == dialogues)
+      c.emplace_back(Holmcolumn(t), holm != nullptr && r.Ok() ? Json(holm[t.Id]) : Absent);
+  return c;
+}
+
+Json Groupsof(const Fileresult &r) {
+  Json names = Json::array();
   for (const Rangevalues &l : r.Localities)
-    if (!l.Name.empty()) names += (names.empty() ? "" : ",") + l.Name;
+    if (!l.Name.empty()) names.push_back(l.Name);
   return names;
+}
+
+const char *Statusname(Filestatus status) {
+  return status == Filestatus::Ok ? "ok" : status == Filestatus::Refused ? "refused" : "failed";
 }
 
 // A text field: tabs and line ends would break the row.
@@ -72,8 +100,14 @@ std::string Field(std::string text) {
 }
 
 std::string Cell(const Json &value) {
+  if (value.is_discarded()) return "";
   if (value.is_string()) return Field(value.get<std::string>());
   if (value.is_number_float()) return Shortest(value.get<double>());
+  if (value.is_array()) {
+    std::string joined;
+    for (const Json &item : value) joined += (joined.empty() ? "" : ",") + Cell(item);
+    return joined;
+  }
   return value.dump();
 }
 
@@ -94,22 +128,40 @@ Json Rangejson(const Rangevalues &r) {
   return j;
 }
 
-std::string Holmcolumn(const Testedstatistic &t) { return std::string(t.Stem) + "_p1_holm"; }
+// Every column of a row in the table's order, with its value; a row without
+// figures has them empty.
+Columns Rowcolumns(const Fileresult &r, bool pairwise, const double *holm) {
+  const bool figures = r.Sequences > 0;
+  const auto add = [&](Columns &to, const Columns &from) {
+    for (const auto &[name, value] : from) to.emplace_back(name, figures ? value : Absent);
+  };
+  Columns c = {{"file", r.File}};
+  if (pairwise) c.emplace_back("pair", r.Pair);
+  c.insert(c.end(), {{"status", Statusname(r.Status)}, {"message", r.Message}});
+  add(c, Figures(r));
+  c.emplace_back("version", Version);
+  if (pairwise) add(c, Holmcolumns(r, holm, true));
+  std::string notes = r.Notes;
+  for (const std::string &warning : r.Warnings) notes += (notes.empty() ? "" : "; ") + warning;
+  c.insert(c.end(), {{"groups", Groupsof(r)}, {"notes", notes}});
+  add(c, Laterfigures(r));
+  if (pairwise) add(c, Holmcolumns(r, holm, false));
+  return c;
+}
+
+// Fields joined by tabs, ending the line.
+std::string Joined(const std::vector<std::string> &fields) {
+  std::string line;
+  for (std::size_t i = 0; i < fields.size(); ++i) line += (i > 0 ? "\t" : "") + fields[i];
+  line += '\n';
+  return line;
+}
 
 Json Rowjson(const Fileresult &r, bool pairwise, const double *holm) {
   Json j;
-  j["file"] = r.File;
-  if (pairwise) j["pair"] = r.Pair;
-  j["status"] = r.Ok ? "ok" : "refused";
-  j["message"] = r.Message;
-  if (r.Ok)
-    for (const auto &[name, value] : Figures(r)) j[name] = Finite(value);
-  j["version"] = Version;
-  if (pairwise && holm != nullptr)
-    for (const Testedstatistic &t : Testedstatistics) j[Holmcolumn(t)] = Number(holm[t.Id]);
-  j["groups"] = Groupsof(r);
-  j["notes"] = r.Notes;
-  if (r.Ok) {
+  for (const auto &[name, value] : Rowcolumns(r, pairwise, holm))
+    if (!value.is_discarded()) j[name] = Finite(value);
+  if (r.Sequences > 0) {
     j["locality_values"] = Json::array();
     for (const Rangevalues &l : r.Localities) j["locality_values"].push_back(Rangejson(l));
     j["sample_values"] = Rangejson(r.Whole);
@@ -117,41 +169,23 @@ Json Rowjson(const Fileresult &r, bool pairwise, const double *holm) {
   return j;
 }
 
-// Fields joined by tabs, ending the line.
-std::string Joined(const std::vector<std::string> &fields) {
-  std::string line;
-  for (const std::string &field : fields) {
-    if (!line.empty() || &field != &fields.front()) line += '\t';
-    line += field;
-  }
-  line += '\n';
-  return line;
-}
-
 }  // namespace
 
+bool Tested(const Fileresult &r, int id) {
+  return r.Localities.size() >= 2 && !std::isnan(Observedvalue(r.Stats, id));
+}
+
 std::string Tsvheader(bool pairwise) {
-  std::vector<std::string> names{"file"};
-  if (pairwise) names.emplace_back("pair");
-  names.insert(names.end(), {"status", "message"});
-  for (const auto &[name, value] : Figures(Fileresult{})) names.push_back(name);
-  names.emplace_back("version");
-  if (pairwise)
-    for (const Testedstatistic &t : Testedstatistics) names.push_back(Holmcolumn(t));
-  names.insert(names.end(), {"groups", "notes"});
+  std::vector<std::string> names;
+  Fileresult blank;
+  blank.Sequences = 1;  // every column, as a row with figures has them
+  for (const auto &[name, value] : Rowcolumns(blank, pairwise, nullptr)) names.push_back(name);
   return Joined(names);
 }
 
 std::string Tsvrow(const Fileresult &row, bool pairwise, const double *holm) {
-  std::vector<std::string> fields{Field(row.File)};
-  if (pairwise) fields.push_back(Field(row.Pair));
-  fields.insert(fields.end(), {row.Ok ? "ok" : "refused", Field(row.Message)});
-  for (const auto &[name, value] : Figures(row)) fields.push_back(row.Ok ? Cell(value) : "");
-  fields.emplace_back(Version);
-  if (pairwise)
-    for (const Testedstatistic &t : Testedstatistics)
-      fields.push_back(holm != nullptr && row.Ok ? Shortest(holm[t.Id]) : "");
-  fields.insert(fields.end(), {Field(Groupsof(row)), Field(row.Notes)});
+  std::vector<std::string> fields;
+  for (const auto &[name, value] : Rowcolumns(row, pairwise, holm)) fields.push_back(Cell(value));
   return Joined(fields);
 }
 
@@ -159,7 +193,8 @@ std::vector<Pairadjusted> Pairholm(const std::vector<Fileresult> &pairs) {
   std::vector<Pairadjusted> holm(pairs.size());
   for (const Testedstatistic &t : Testedstatistics) {
     std::vector<Pratio> p;
-    for (const Fileresult &r : pairs) p.push_back(r.Ok && Testable(r, t.Id) ? Plusone(r.Counts[t.Id], r.Lineups) : Pratio{});
+    for (const Fileresult &r : pairs)
+      p.push_back(r.Ok() && Tested(r, t.Id) ? Plusone(r.Counts[t.Id], r.Lineups) : Pratio{});
     const std::vector<double> adjusted = Holm(p);
     for (std::size_t i = 0; i < pairs.size(); ++i) holm[i][t.Id] = adjusted[i];
   }

@@ -11,8 +11,13 @@
 
 namespace halvik {
 
+// Whether the analysis tested statistic `id`: not with one locality, nor
+// where the observed value is NaN (no lineup can reach it).
+bool Tested(const Fileresult &result, int id);
+
 // The columns, in order; with a pair column after file and Holm-adjusted P
-// values before groups and notes when pairs are tested.
+// values (before groups and notes for the dialogue's statistics, at the end
+// for the others) when pairs are tested.
 std::string Tsvheader(bool pairwise);
 
 // The row of an analysis, or of one of its pairs; a refused file's figures

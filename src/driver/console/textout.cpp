@@ -59,9 +59,9 @@ void Deliver(Textsink &sink) {
   sink.Pending.clear();
 }
 
-void Createfile(Textsink &sink, const std::string &name) {
+void Createfile(Textsink &sink, const std::string &name, const std::string &what) {
   Closefile(sink);
-  sink.What = "the results file \"" + name + "\"";
+  sink.What = what + " \"" + name + "\"";
   sink.Lineflush = true;
   int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) throw Ioerror("cannot create " + sink.What + ": " + std::strerror(errno));

@@ -23,8 +23,9 @@ struct Textsink {
 // Writes out everything pending; throws Ioerror when the write fails.
 void Deliver(Textsink &sink);
 // Opens a file for writing, replacing any file of that name with an empty one.
-// Closes the sink first if it is open. Throws Ioerror when it cannot.
-void Createfile(Textsink &sink, const std::string &name);
+// Closes the sink first if it is open. Throws Ioerror when it cannot. `what`
+// names the file in reports ("the results file" when not given).
+void Createfile(Textsink &sink, const std::string &name, const std::string &what = "the results file");
 // Delivers what is pending and closes the descriptor.
 void Closefile(Textsink &sink);
 
