@@ -3,12 +3,14 @@
 // refused with the line and the reason; conversions are made and counted;
 // the locality map arranges a FILE's labels as projects keep their maps.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include "alignment/alignment.h"
@@ -212,6 +214,18 @@ TEST(Readalignment, RefusesAFileItCannotRead) {
   EXPECT_EQ(Outcome(Readalignment("dir", folder, std::nullopt)), "refused: dir: cannot be read: Is a directory");
 }
 
+// A pipe cannot be read again from its start, as PHYLIP's layouts need: it is
+// read whole first.
+TEST(Readalignment, ReadsAPipeWhole) {
+  const fs::path pipe = fs::temp_directory_path() / ("halvik-pipe-" + std::to_string(::getpid()));
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::thread writer([&pipe] { std::ofstream(pipe, std::ios::binary) << "2 4\na AC\nb AC\nGT\nGA\n"; });
+  Alignmentinput input = Alignmentinput::Fromfile(pipe.string());
+  EXPECT_EQ(Outcome(Readalignment("pipe", input, std::nullopt)), "a ACGT\nb ACGA\n");
+  writer.join();
+  fs::remove(pipe);
+}
+
 struct Converted {
   std::string content, native;
   Format format;
@@ -227,6 +241,7 @@ TEST(Readalignment, ConvertsAndCountsEachConversion) {
   const Converted cases[] = {
       {"s1 acgtn\r\ns2 RYKM?\r\n", "s1 ACGTN\ns2 NNNNN\n", Format::Native, {5, 5, 2, 0, 0, 0}},
       {"s1\n\n  ACGT\ns\t2 ACGT", "s1 ACGT\ns\t2 ACGT\n", Format::Native, {}},
+      {"s1 ACGTACGT\ns2 ACGTACGA\n", "s1 ACGTACGT\ns2 ACGTACGA\n", Format::Native, {}},  // whole groups of eight
       {"s1 ACGT\r\ns2 ACGT\n\r", "s1 ACGT\ns2 ACGT\n", Format::Native, {0, 0, 2, 0, 0, 0}},
       {"\xEF\xBB\xBF\n>s1 desc\nac gt\n\n> s2\nAC\nGT\n", "s1 ACGT\ns2 ACGT\n", Format::Fasta, {4, 0, 0, 0, 0, 1}},
       {" 2 4\nalpha AC GT\nbeta  ACGT\n", "alpha ACGT\nbeta ACGT\n", Format::Phylip, {}},
@@ -249,8 +264,8 @@ TEST(Readalignment, ConvertsAndCountsEachConversion) {
        "it's ACGTACGTA\nb ACGTACGTT\n",
        Format::Nexus,
        {0, 0, 10, 8, 0, 0}},
-      {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2; matrix 'x\ny' AC b AC;",
-       "x AC\nb AC\n",
+      {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2; matrix 'x\ny' AC ';' AC;",
+       "x AC\n; AC\n",
        Format::Nexus,
        {0, 0, 0, 0, 0, 1}},
       {"MUSCLE (3.8)\n\na  ACGT 4\nb  AC-T 4\n     ** *\n\na  A 5\nb  a 5\n",
@@ -278,6 +293,7 @@ TEST(Detect, ReadsTheFirstLineThatIsNotBlank) {
       {" 2\t40 \r\n", Format::Phylip},
       {"2 40 x\n", Format::Native},
       {"0 40\n", Format::Native},
+      {"40 0\n", Format::Native},
       {"", Format::Native},
       {"s1 ACGT\n>s2", Format::Native},
   };
