@@ -82,14 +82,14 @@ void Addsymmetric(std::vector<std::int64_t> &matrix, std::int32_t samples, std::
 
 }  // namespace
 
-Neighbours Nearest(const Pairimages &sums) {
+Neighbours Nearest(const Pairimages &sums, std::int64_t largest) {
   const std::int32_t n = sums.Haplotypes, samples = sums.Samples;
   const std::vector<Nearestof> all = sums.Records < (std::int64_t{1} << 24) ? Findall<std::uint64_t, double>(sums)
                                                                             : Findall<long double, long double>(sums);
   Neighbours result;
   const std::vector<std::int64_t> empty(static_cast<std::size_t>(samples) * samples, 0);
   // Every weight summed is at most N L: below 2^62.
-  result.Scale = Commonmultiple(all, (std::int64_t{1} << 62) / std::max(n, 1));
+  result.Scale = Commonmultiple(all, std::min(largest, (std::int64_t{1} << 62) / std::max(n, 1)));
   if (result.Scale > 0) {
     result.Matrices.assign(1, empty);
     for (std::int32_t i = 0; i < n; ++i)

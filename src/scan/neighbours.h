@@ -25,6 +25,8 @@ struct Neighbours {
   std::int64_t Scale = 1;
 };
 
-Neighbours Nearest(const Pairimages &sums);
+// `largest` bounds L for one matrix (below it, every weight summed stays
+// below 2^62); tests lower it to reach the other way.
+Neighbours Nearest(const Pairimages &sums, std::int64_t largest = INT64_MAX);
 
 }  // namespace halvik

@@ -108,7 +108,7 @@ void Test(const Windowdata &window, const Testsetup &setup, Pairimages &sums, Wi
   data.Matrices.push_back(sums.Plain.data());
   Neighbours snn;
   if (window.Phased) {
-    snn = Nearest(sums);
+    snn = Nearest(sums, setup.Snnlargest);
     data.Snn = &snn;
     data.Matrices.push_back(sums.Logs.data());
     for (const auto &matrix : snn.Matrices) data.Matrices.push_back(matrix.data());

@@ -18,7 +18,8 @@ struct Testsetup {
   Kernel Whole;     // every lineup at once
   Kernel Bylineup;  // lineup by lineup, for --stop-after
   std::int32_t Stopafter = 0;
-  std::string Runnotes;  // said in every row
+  std::string Runnotes;                 // said in every row
+  std::int64_t Snnlargest = INT64_MAX;  // see Nearest
 };
 
 Testsetup Setuptests(const Samplelayout &layout, std::int32_t lineups, std::uint32_t seed, std::int32_t stopafter);

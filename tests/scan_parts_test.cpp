@@ -1,0 +1,273 @@
+// The scan's parts where a fault hides from whole runs: exact signs of
+// fractions, the two ways of summing lineups, Snn's two ways of weighing
+// neighbours, the q-values, and the reading of genotypes.
+#include <gtest/gtest.h>
+
+#include "scan/exact.h"
+#include "scan/kernel.h"
+#include "scan/neighbours.h"
+#include "scan/pairs.h"
+#include "scan/records.h"
+#include "scan/spool.h"
+#include "scan/windowtest.h"
+#include "scan_vcfs.h"
+#include "store/wide.h"
+
+namespace {
+
+using namespace halvik;
+using namespace scantest;
+
+// a q - b p = 1 for coprime p and q, by Euclid's algorithm.
+void Bezout(std::int64_t p, std::int64_t q, std::int64_t &a, std::int64_t &b) {
+  std::int64_t r0 = q, r1 = p, s0 = 1, s1 = 0, t0 = 0, t1 = 1;
+  while (r1 != 0) {
+    const std::int64_t k = r0 / r1;
+    std::tie(r0, r1) = std::pair{r1, r0 - k * r1};
+    std::tie(s0, s1) = std::pair{s1, s0 - k * s1};
+    std::tie(t0, t1) = std::pair{t1, t0 - k * t1};
+  }
+  a = s0;  // s0 q + t0 p = 1
+  b = -t0;
+}
+
+TEST(Scan, FractionSignsAreExact) {
+  struct Sum {
+    std::vector<std::uint32_t> Denominators;
+    std::vector<std::int64_t> Numerators;
+    int Sign;
+  };
+  // Two primes near 2^31: a/p - b/q = 1/(pq), far below a long double's
+  // rounding of terms near 1.
+  const std::int64_t p = 2147483647, q = 2147483629;
+  std::int64_t a = 0, b = 0;
+  Bezout(p, q, a, b);
+  ASSERT_EQ(static_cast<Wide>(a) * q - static_cast<Wide>(b) * p, 1);
+  const std::vector<Sum> sums = {
+      {{3, 7, 21}, {1, 1, -10}, 0},
+      {{3, 7, 21}, {1, 1, -9}, 1},
+      {{3, 7, 21}, {-1, -1, 9}, -1},
+      {{5}, {0}, 0},
+      {{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)}, {a, -b}, 1},
+      {{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)}, {-a, b}, -1},
+      {{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)}, {p, -q}, 0},
+      {{4, 6, 10, 14, 22, 26}, {INT64_MAX / 4, -INT64_MAX / 6, 0, 0, 0, 1}, 1},
+  };
+  for (const Sum &s : sums) EXPECT_EQ(Fractionsum(s.Denominators).Sign(s.Numerators.data()), s.Sign);
+  // Against whole numbers over the common multiple, where it is small.
+  std::mt19937 random(3);
+  for (int trial = 0; trial < 2000; ++trial) {
+    std::vector<std::uint32_t> d;
+    std::vector<std::int64_t> n;
+    Wide total = 0;
+    for (int j = 0; j < 4; ++j) {
+      d.push_back(1 + random() % 12);
+      n.push_back(static_cast<std::int64_t>(random() % 41) - 20);
+      total += static_cast<Wide>(n.back()) * (27720 / d.back());  // 27720 = lcm(1..12)
+    }
+    EXPECT_EQ(Fractionsum(d).Sign(n.data()), (total > 0) - (total < 0));
+  }
+}
+
+// Each locality's sum over its pairs and its samples' own pairs, plainly.
+std::vector<std::int64_t> Plainsums(const Lineupset &lineups, const std::vector<std::vector<std::int64_t>> &m,
+                                    std::int32_t r) {
+  const std::int32_t n = lineups.Samples;
+  std::vector<std::int64_t> sums(static_cast<std::size_t>(lineups.Localities) * m.size(), 0);
+  for (std::int32_t a = 0; a < n; ++a)
+    for (std::int32_t b = a; b < n; ++b) {
+      const int k = lineups.Locality[static_cast<std::size_t>(r * n + a)];
+      if (k != lineups.Locality[static_cast<std::size_t>(r * n + b)]) continue;
+      for (std::size_t x = 0; x < m.size(); ++x) sums[k * m.size() + x] += m[x][static_cast<std::size_t>(a * n + b)];
+    }
+  return sums;
+}
+
+TEST(Scan, BothWaysOfSummingLineupsAgree) {
+  struct Shape {
+    std::vector<std::int32_t> Sizes;
+    std::size_t Matrices;
+  };
+  // Two localities (the second derived), three, groups of four cut short,
+  // and more matrices than one row of lanes holds.
+  const std::vector<Shape> shapes = {{{5, 4}, 3}, {{3, 3, 4}, 3}, {{7, 9}, 1}, {{2, 2}, 6}, {{6, 2, 3, 2}, 5}};
+  std::mt19937_64 random(7);
+  for (const Shape &shape : shapes) {
+    const Lineupset lineups = Drawlineups(shape.Sizes, 37, 5);
+    const std::int32_t n = lineups.Samples;
+    std::vector<std::vector<std::int64_t>> m(shape.Matrices,
+                                             std::vector<std::int64_t>(static_cast<std::size_t>(n * n)));
+    for (auto &matrix : m)
+      for (std::int32_t a = 0; a < n; ++a)
+        for (std::int32_t b = a; b < n; ++b)
+          matrix[static_cast<std::size_t>(a * n + b)] = matrix[static_cast<std::size_t>(b * n + a)] =
+              static_cast<std::int64_t>(random() >> 20);
+    std::vector<const std::int64_t *> pointers;
+    for (const auto &matrix : m) pointers.push_back(matrix.data());
+    std::vector<std::int64_t> tables, pairs;
+    Withinsums(Plankernel(lineups, Kernelmethod::Tables), lineups, pointers, 3, 37, tables);
+    Withinsums(Plankernel(lineups, Kernelmethod::Pairs), lineups, pointers, 3, 37, pairs);
+    const std::size_t row = static_cast<std::size_t>(lineups.Localities) * m.size();
+    for (std::int32_t r = 3; r < 37; ++r) {
+      const std::vector<std::int64_t> plain = Plainsums(lineups, m, r);
+      const auto at = tables.begin() + static_cast<std::ptrdiff_t>((r - 3) * row);
+      EXPECT_EQ(std::vector<std::int64_t>(at, at + static_cast<std::ptrdiff_t>(row)), plain) << "tables, lineup " << r;
+      const auto by = pairs.begin() + static_cast<std::ptrdiff_t>((r - 3) * row);
+      EXPECT_EQ(std::vector<std::int64_t>(by, by + static_cast<std::ptrdiff_t>(row)), plain) << "pairs, lineup " << r;
+    }
+  }
+}
+
+TEST(Scan, SnnCountsAreTheSameWhateverTheCommonMultiple) {
+  // Few variants and many samples: many ties, and nearest-neighbour counts of
+  // many sizes, whose common multiple passes any small bound.
+  Vcfspec spec;
+  spec.Samples = Makecohort({9, 11, 8});
+  spec.Records = 30;
+  spec.Missing = 0.15;
+  spec.Seed = 21;
+  Put("n.vcf", Makevcf(spec));
+  const Assembled a = Assemble("n.vcf", spec.Samples.Map(), 1000);
+  Testsetup single = Setuptests(a.Layout, 99, 4, 0), several = Setuptests(a.Layout, 99, 4, 0);
+  several.Snnlargest = 1;
+  int tested = 0, split = 0;
+  for (const Windowdata &w : a.Windows) {
+    Pairimages sums;
+    if (!Countpairs(w, sums) && w.Variants > 0) split += Nearest(sums, 1).Denominators.size() > 1;
+    const Windowresult x = Testwindow(w, single), y = Testwindow(w, several);
+    EXPECT_EQ(x.Tests[Snnstat].Count, y.Tests[Snnstat].Count);
+    EXPECT_DOUBLE_EQ(x.Tests[Snnstat].Value, y.Tests[Snnstat].Value);
+    tested += y.Tests[Snnstat].Drawn > 0;
+  }
+  EXPECT_GE(tested, 2);
+  EXPECT_GE(split, 2);  // windows whose neighbour counts took more than one matrix
+}
+
+// Benjamini and Hochberg plainly: the k-th smallest of m becomes the
+// smallest over j >= k of min(1, m p_(j) / j).
+std::vector<double> Plainqvalues(const std::vector<double> &p) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < p.size(); ++i)
+    if (!std::isnan(p[i])) order.push_back(i);
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return p[a] < p[b]; });
+  std::vector<double> q(p.size(), NAN);
+  double running = 1;
+  for (std::size_t j = order.size(); j-- > 0;) {
+    running = std::min(running, std::min(1.0, static_cast<double>(order.size()) * p[order[j]] / (j + 1.0)));
+    q[order[j]] = running;
+  }
+  return q;
+}
+
+TEST(Scan, QvaluesAdjustEveryWindowsP) {
+  for (const std::int32_t stopafter : {0, 5}) {
+    const Runinfo run{99, 1, stopafter, "v"};
+    Qvalues qvalues;
+    std::vector<Windowresult> rows;
+    std::mt19937 random(stopafter + 1);
+    for (int i = 0; i < 300; ++i) {
+      Windowresult row;
+      for (Testresult &t : row.Tests) {
+        t.Drawn = random() % 9 == 0 ? 0 : 99;  // some untested
+        t.Count = static_cast<std::int32_t>(random() % 3 == 0 ? random() % 100 : random() % 6);
+        if (t.Drawn == 0) t.Count = 0;
+        if (stopafter && t.Count >= stopafter && t.Drawn) {
+          t.Count = stopafter;
+          t.Drawn = static_cast<std::int32_t>(stopafter + random() % 90);
+        }
+        t.Count = std::min(t.Count, t.Drawn);
+      }
+      qvalues.Add(row, run);
+      rows.push_back(row);
+    }
+    qvalues.Compute();
+    for (int t = 0; t < Testcount; ++t) {
+      std::vector<double> p;
+      for (const Windowresult &row : rows) {
+        const Testresult &test = row.Tests[static_cast<std::size_t>(t)];
+        const bool stopped = stopafter && test.Count == stopafter;
+        p.push_back(test.Drawn == 0 ? NAN : stopped ? double(test.Count) / test.Drawn : (test.Count + 1.0) / 100.0);
+      }
+      const std::vector<double> expected = Plainqvalues(p);
+      for (std::size_t i = 0; i < rows.size(); ++i) {
+        const double q = qvalues.Of(rows[i], run)[static_cast<std::size_t>(t)];
+        if (std::isnan(expected[i]))
+          EXPECT_TRUE(std::isnan(q));
+        else
+          EXPECT_NEAR(q, expected[i], 1e-12) << "window " << i;
+      }
+    }
+  }
+}
+
+TEST(Scan, GenotypesAreReadAsWritten) {
+  struct Gt {
+    const char *Text;
+    std::uint8_t First, Second;
+    bool Missing, Unphased;
+    const char *Problem;  // a part of the refusal, or ""
+  };
+  const std::vector<Gt> cases = {
+      {"0|1", 0, 1, false, false, ""},
+      {"1/0", 1, 0, false, true, ""},
+      {"1/1", 1, 1, false, false, ""},
+      {"2|0:35", 2, 0, false, false, ""},
+      {"./.", Nocall, Nocall, true, false, ""},
+      {".|1", Nocall, Nocall, true, false, ""},
+      {".", Nocall, Nocall, true, false, ""},
+      {"|0|1", 0, 1, false, false, ""},
+      {"0|x", 0, 0, false, false, "malformed GT '0|x'"},
+      {"0|", 0, 0, false, false, "malformed GT '0|'"},
+      {"", 0, 0, false, false, "malformed GT ''"},
+      {"0|3", 0, 0, false, false, "allele 3 where the record has 3"},
+      {"0/1/1", 0, 0, false, false, "more than two alleles"},
+      {"1", 0, 0, false, false, "a call of 1 allele where earlier calls have 2"},
+  };
+  for (const Gt &c : cases) {
+    Callchecks checks;
+    checks.Names = {"b"};  // the chosen sample's
+    checks.Ploidy = 2;
+    Vcfrecord record;
+    std::string_view chrom;
+    const std::string line = std::string("c1\t5\t.\tA\tG,T\t.\t.\t.\tGT\t0|0\t") + c.Text;
+    const bool read = Parseline(line, 11, {1}, checks, record, chrom);
+    SCOPED_TRACE(c.Text);
+    if (*c.Problem) {
+      EXPECT_FALSE(read);
+      EXPECT_NE(checks.Problem.find(c.Problem), std::string::npos) << checks.Problem;
+      EXPECT_NE(checks.Problem.find("sample b"), std::string::npos) << checks.Problem;
+      continue;
+    }
+    ASSERT_TRUE(read) << checks.Problem;
+    EXPECT_EQ(record.Calls[0], c.First);
+    EXPECT_EQ(record.Calls[1], c.Second);
+    EXPECT_EQ(record.Missing, c.Missing);
+    EXPECT_EQ(record.Unphased, c.Unphased);
+    EXPECT_EQ(record.Variable, !c.Missing && (c.First != c.Second));
+  }
+}
+
+TEST(Scan, RecordsAreSkippedForTheirReasons) {
+  struct Kind {
+    const char *Ref, *Alt, *Filter;
+    Skipreason Skip;
+  };
+  const std::vector<Kind> kinds = {
+      {"A", "G", "PASS", Skipreason::None},         {"A", ".", ".", Skipreason::None},
+      {"a", "c,t", "PASS", Skipreason::None},       {"A", "G", "q10", Skipreason::Filtered},
+      {"A", "G", "PASS;q10", Skipreason::Filtered}, {"AT", "A", "PASS", Skipreason::Notbase},
+      {"A", "<DEL>", "PASS", Skipreason::Notbase},  {"A", "G,*", "PASS", Skipreason::Star},
+      {"A", "X", "PASS", Skipreason::Notbase},      {"N", "A", "PASS", Skipreason::None},
+  };
+  for (const Kind &k : kinds) {
+    Callchecks checks;
+    checks.Names = {"a"};
+    Vcfrecord record;
+    std::string_view chrom;
+    const std::string line = std::string("c1\t5\t.\t") + k.Ref + "\t" + k.Alt + "\t.\t" + k.Filter + "\t.\tGT\t0|0";
+    ASSERT_TRUE(Parseline(line, 10, {0}, checks, record, chrom)) << checks.Problem;
+    EXPECT_EQ(record.Skip, k.Skip) << k.Ref << " " << k.Alt << " " << k.Filter;
+  }
+}
+
+}  // namespace

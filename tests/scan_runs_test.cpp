@@ -1,0 +1,234 @@
+// Whole scans: structure found where there is nothing else, answers that
+// depend neither on threads nor on how the file is read or cut, sequential
+// stopping, q-values, merging, and BED windows.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "scan_vcfs.h"
+
+namespace {
+
+using namespace scantest;
+
+const Vcfspec &Common() {
+  static const Vcfspec spec = [] {
+    Vcfspec s;
+    s.Samples = Makecohort({7, 6, 5});
+    s.Records = 400;
+    s.Length = 6000;
+    s.Seed = 31;
+    return s;
+  }();
+  return spec;
+}
+
+// The common VCF and its map in the working folder, once.
+void Putcommon() {
+  Put("c.vcf", Makevcf(Common()));
+  Put("c.map", Common().Samples.Map());
+}
+
+TEST(Scan, StructureIsFound) {
+  // Six samples of one haplotype in one locality and six of another in the
+  // other: only the observed division and its mirror reach its values.
+  const Cohort c = Makecohort({6, 6});
+  std::string vcf = std::string(Vcfhead) + Headerline(c);
+  for (int p = 10; p <= 50; p += 10) {
+    vcf += "c1\t" + std::to_string(p) + "\t.\tA\tG\t.\tPASS\t.\tGT";
+    for (std::size_t s = 0; s < 12; ++s) vcf += s < 6 ? "\t0|0" : "\t1|1";
+    vcf += "\n";
+  }
+  Put("s.vcf", vcf);
+  Put("s.map", c.Map());
+  const Ran run = Runhalvik("scan -q -g s.map -w 1000 -r 9999 -s 7 -o s.tsv s.vcf");
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const std::vector<Row> rows = Readtable(Get("s.tsv"));
+  ASSERT_EQ(rows.size(), 1u);
+  int matches = 0;
+  for (const std::vector<int> &place : Lineups({0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1}, 9999, 7)) {
+    bool same = true, mirror = true;
+    for (int s = 0; s < 12; ++s) {
+      same = same && place[static_cast<std::size_t>(s)] == (s < 6 ? 0 : 1);
+      mirror = mirror && place[static_cast<std::size_t>(s)] == (s < 6 ? 1 : 0);
+    }
+    matches += same || mirror;
+  }
+  ASSERT_GT(matches, 0);
+  EXPECT_EQ(rows[0].at("snn"), "1");
+  EXPECT_EQ(rows[0].at("kst"), "1");
+  for (const char *stem : {"kst", "fst", "kstar_st", "fstar_sb", "snn", "phi_st"}) {
+    EXPECT_EQ(std::stoi(rows[0].at(std::string(stem) + "_count")), matches) << stem;
+    EXPECT_LE(Number(rows[0], std::string(stem) + "_p1"), 0.01) << stem;
+  }
+}
+
+TEST(Scan, AnswersDependNeitherOnThreadsNorOnTheReading) {
+  Putcommon();
+  Putbgzipped("c.vcf.gz", Get("c.vcf"), true);
+  Putbcf("c.bcf", "c.vcf");
+  const std::string common = "scan -q -g c.map -w 1000 -r 99 -s 3 ";
+  ASSERT_EQ(Runhalvik(common + "-j 1 -o one.tsv c.vcf").Status, 0);
+  const std::string one = Get("one.tsv");
+  EXPECT_GE(Readtable(one).size(), 5u);
+  for (const char *other :
+       {"-j 3 -o x.tsv c.vcf", "-j 2 -o x.tsv c.vcf.gz", "-j 2 -o x.tsv c.bcf", "-j 1 -o x.tsv c.vcf"}) {
+    ASSERT_EQ(Runhalvik(common + other).Status, 0) << other;
+    EXPECT_EQ(Get("x.tsv"), one) << other;
+  }
+  ASSERT_EQ(Runhalvik("scan -q -g c.map -w 1000 -r 99 -s 4 -o x.tsv c.vcf").Status, 0);
+  EXPECT_NE(Get("x.tsv"), one) << "another seed, other lineups";
+}
+
+TEST(Scan, JsonHoldsTheTablesValues) {
+  Putcommon();
+  ASSERT_EQ(Runhalvik("scan -q -g c.map -w 1000 -r 99 -s 3 -o t.tsv c.vcf").Status, 0);
+  ASSERT_EQ(Runhalvik("scan -q -g c.map -w 1000 -r 99 -s 3 -f json -o t.json c.vcf").Status, 0);
+  const std::vector<Row> rows = Readtable(Get("t.tsv"));
+  const nlohmann::json json = nlohmann::json::parse(Get("t.json"));
+  ASSERT_EQ(json.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    for (const auto &[column, cell] : rows[i]) {
+      const nlohmann::json &value = json[i].at(column);
+      if (value.is_string())
+        EXPECT_EQ(value.get<std::string>(), cell) << column;
+      else if (value.is_null())
+        EXPECT_EQ(cell, "nan") << column;
+      else
+        EXPECT_EQ(value.get<double>(), std::stod(cell)) << column;
+    }
+}
+
+TEST(Scan, QvaluesAreBenjaminiHochbergOverTheRunsWindows) {
+  Putcommon();
+  ASSERT_EQ(Runhalvik("scan -q -g c.map -w 300 -r 49 -s 9 -o q.tsv c.vcf").Status, 0);
+  const std::vector<Row> rows = Readtable(Get("q.tsv"));
+  for (const char *stem : {"kst", "fst", "snn", "phi_st"}) {
+    std::vector<std::pair<double, std::size_t>> p;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].at(std::string(stem) + "_p1") != "nan") p.emplace_back(Number(rows[i], std::string(stem) + "_p1"), i);
+    ASSERT_GT(p.size(), 10u);
+    std::stable_sort(p.begin(), p.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    double running = 1;
+    for (std::size_t j = p.size(); j-- > 0;) {
+      running = std::min(running, std::min(1.0, p.size() * p[j].first / (j + 1.0)));
+      EXPECT_NEAR(Number(rows[p[j].second], std::string(stem) + "_q"), running, 1e-12) << stem;
+    }
+  }
+}
+
+TEST(Scan, StoppingAfterHLineupsCountsTheFirstHThatReach) {
+  Vcfspec spec = Common();
+  spec.Differentiation = 0;  // most statistics reach H soon
+  Put("c.vcf", Makevcf(spec));
+  Put("c.map", spec.Samples.Map());
+  const std::string common = "scan -q -g c.map -w 6000 -s 5 ";
+  ASSERT_EQ(Runhalvik(common + "-r 400 --stop-after 4 -o h.tsv c.vcf").Status, 0);
+  ASSERT_EQ(Runhalvik(common + "-r 400 -o all.tsv c.vcf").Status, 0);
+  const Row stopped = Readtable(Get("h.tsv")).at(0), all = Readtable(Get("all.tsv")).at(0);
+  EXPECT_EQ(stopped.at("stop_after"), "4");
+  int checked = 0;
+  for (const char *stem : {"kst", "fst", "kstar_st", "fstar_sb", "snn", "phi_st"}) {
+    const std::string s = stem;
+    const int count = std::stoi(stopped.at(s + "_count")), drawn = std::stoi(stopped.at(s + "_lineups"));
+    if (count < 4) {  // never stopped: as the whole run
+      EXPECT_EQ(drawn, 400) << s;
+      EXPECT_EQ(stopped.at(s + "_p1"), all.at(s + "_p1")) << s;
+      continue;
+    }
+    EXPECT_DOUBLE_EQ(Number(stopped, s + "_p1"), 4.0 / drawn) << s;
+    // The same first lineups: the fourth to reach is the last of `drawn`.
+    ASSERT_EQ(Runhalvik(common + "-r " + std::to_string(drawn) + " -o d.tsv c.vcf").Status, 0);
+    EXPECT_EQ(Readtable(Get("d.tsv")).at(0).at(s + "_count"), "4") << s;
+    ASSERT_EQ(Runhalvik(common + "-r " + std::to_string(drawn - 1) + " -o d.tsv c.vcf").Status, 0);
+    EXPECT_EQ(Readtable(Get("d.tsv")).at(0).at(s + "_count"), "3") << s;
+    ++checked;
+  }
+  EXPECT_GE(checked, 2);
+}
+
+TEST(Scan, MergedPiecesAreTheWholeRun) {
+  Vcfspec spec = Common();
+  std::string vcf = Makevcf(spec);
+  spec.Seed = 32;
+  const std::string second = Makevcf(spec);  // its records again, as chromosome c2
+  for (std::size_t at = second.find("\nc1\t"); at != std::string::npos; at = second.find("\nc1\t", at + 1))
+    vcf += "c2" + second.substr(at + 3, second.find('\n', at + 1) - at - 2);
+  Put("m.map", spec.Samples.Map());
+  Putbgzipped("m.vcf.gz", vcf, true);
+  const std::string common = "scan -q -g m.map -w 1000,500 -r 59 -s 2 ";
+  ASSERT_EQ(Runhalvik(common + "-o whole.tsv m.vcf.gz").Status, 0);
+  ASSERT_EQ(Runhalvik(common + "--region c1:1-2500 -o p1.tsv m.vcf.gz").Status, 0);
+  ASSERT_EQ(Runhalvik(common + "--region c1:2501-100000 -f json -o p2.json m.vcf.gz").Status, 0);
+  ASSERT_EQ(Runhalvik(common + "--region c2 -o p3.tsv m.vcf.gz").Status, 0);
+  const Ran merged = Runhalvik("scan --merge -o merged.tsv p1.tsv p2.json p3.tsv");
+  ASSERT_EQ(merged.Status, 0) << merged.Err;
+  // A window the pieces' ends cut stands as its two halves; the others are whole.
+  std::vector<Row> whole = Readtable(Get("whole.tsv")), pieces = Readtable(Get("merged.tsv"));
+  const auto cut = [](const Row &r) { return std::stoll(r.at("end")) - std::stoll(r.at("start")) + 1 != 1000; };
+  EXPECT_EQ(std::erase_if(whole, cut), 0u);
+  EXPECT_EQ(std::erase_if(pieces, cut), 2u);
+  std::erase_if(whole, [](const Row &r) { return r.at("chrom") == "c1" && r.at("start") == "2001"; });
+  ASSERT_EQ(pieces.size(), whole.size());
+  for (std::size_t i = 0; i < whole.size(); ++i)
+    for (const auto &[column, cell] : whole[i])
+      if (column.ends_with("_q"))
+        EXPECT_NO_THROW(std::stod(pieces[i].at(column)));
+      else
+        EXPECT_EQ(pieces[i].at(column), cell) << column << " of window " << i;
+  ASSERT_EQ(Runhalvik("scan -q -g m.map -w 1000 -r 59 -s 3 --region c2 -o other.tsv m.vcf.gz").Status, 0);
+  const Ran seeds = Runhalvik("scan --merge -o never.tsv p1.tsv other.tsv");
+  EXPECT_EQ(seeds.Status, 1);
+  EXPECT_NE(seeds.Err.find("other.tsv: line 2: lineups, seed, --stop-after or version differ"), std::string::npos)
+      << seeds.Err;
+  Put("copy.tsv", Get("p1.tsv"));
+  const Ran overlap = Runhalvik("scan --merge -o never.tsv p1.tsv copy.tsv");
+  EXPECT_EQ(overlap.Status, 1);
+  EXPECT_NE(overlap.Err.find("copy.tsv: its windows on c1 overlap those of p1.tsv"), std::string::npos) << overlap.Err;
+  EXPECT_EQ(Runhalvik("scan --merge -o never.tsv p1.tsv p3.tsv p1.tsv").Status, 1);  // one table twice
+  EXPECT_EQ(Get("never.tsv"), "");
+}
+
+TEST(Scan, BedIntervalsAreWindows) {
+  Putcommon();
+  Putbgzipped("c.vcf.gz", Get("c.vcf"), true);
+  Put("r.bed", "track name=genes\nc1\t0\t1500\nc1\t1000\t3000\tgeneB\nc9\t0\t100\n# done\n");
+  const std::vector<Record> records = Readrecords(Get("c.vcf"));
+  for (const char *file : {"c.vcf", "c.vcf.gz"}) {
+    ASSERT_EQ(Runhalvik(std::string("scan -q -g c.map --regions r.bed -r 19 -s 1 -o b.tsv ") + file).Status, 0);
+    const std::vector<Row> rows = Readtable(Get("b.tsv"));
+    ASSERT_EQ(rows.size(), 3u) << file;
+    const struct {
+      const char *Chrom;
+      std::int64_t Start, End;
+    } expected[] = {{"c1", 1, 1500}, {"c1", 1001, 3000}, {"c9", 1, 100}};
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(rows[i].at("chrom"), expected[i].Chrom);
+      EXPECT_EQ(std::stoll(rows[i].at("start")), expected[i].Start);
+      EXPECT_EQ(std::stoll(rows[i].at("end")), expected[i].End);
+      std::int64_t used = 0;
+      for (const Record &r : records)
+        used += r.Used && expected[i].Chrom == std::string("c1") && r.Position >= expected[i].Start &&
+                r.Position <= expected[i].End;
+      EXPECT_EQ(std::stoll(rows[i].at("records")), used) << file << " row " << i;
+    }
+    EXPECT_EQ(rows[2].at("kst"), "nan");
+    EXPECT_NE(rows[2].at("notes").find("no record"), std::string::npos);
+  }
+}
+
+TEST(Scan, ThePictureIsWellFormed) {
+  Putcommon();
+  const Ran run = Runhalvik("scan -q -g c.map -w 500 -r 19 -s 1 -o t.tsv --plot p.svg c.vcf");
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const std::string svg = Get("p.svg");
+  EXPECT_TRUE(svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\""));
+  EXPECT_TRUE(svg.ends_with("</svg>\n"));
+  EXPECT_NE(svg.find(">c1</text>"), std::string::npos);
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+  std::size_t circles = 0;
+  for (std::size_t at = svg.find("<circle"); at != std::string::npos; at = svg.find("<circle", at + 1)) ++circles;
+  EXPECT_GE(circles, 2 * Readtable(Get("t.tsv")).size() / 2);
+}
+
+}  // namespace
