@@ -152,6 +152,29 @@ TEST(Commandline, PublishedSticklebackFiguresFollowFromTheStatedDifferences) {
   EXPECT_NEAR(1.0 - kstars / r.Stats.Ktstar, 0.31176, 0.5e-5);
 }
 
+// Snn and ΦST on the lineups the other four use: the stickleback figures a
+// published analysis gives, and two groups of six identical sequences, which
+// every statistic must find with exact P 2/924 (the two divisions that keep
+// the groups apart, the localities labelled) and Monte Carlo p1 at most 0.01.
+TEST(Commandline, SnnAndPhistFindStructure) {
+  const support::Inworkfolder here;
+  Writefile("s.txt", Example("stickleback-orti.txt"));
+  const Fileresult stickleback = Analysed("s.txt", {1, 15}, 99, 3);
+  EXPECT_NEAR(stickleback.Stats.Snn, 0.82101, 0.5e-5);
+  EXPECT_NEAR(stickleback.Stats.Phist, 0.649772, 0.5e-6);
+  std::string twelve;
+  for (int i = 0; i < 12; ++i) twelve += "q" + std::to_string(i) + (i < 6 ? " ACGTACGT\n" : " ACGAACTT\n");
+  Writefile("twelve.txt", twelve);
+  const Fileresult r = Analysed("twelve.txt", {1, 7}, 9999, 20261206u);
+  ASSERT_TRUE(r.Ok()) << r.Message;
+  EXPECT_EQ(r.Stats.Snn, 1.0);
+  EXPECT_EQ(r.Shares.Divisions, 924);
+  for (const Testedstatistic &t : Testedstatistics) {
+    EXPECT_EQ(r.Shares.Share[static_cast<std::size_t>(t.Id)], 2.0 / 924.0) << t.Name;
+    EXPECT_LE(static_cast<double>(r.Counts[t.Id] + 1) / 10000.0, 0.01) << t.Name;
+  }
+}
+
 // The alignment formats and a shuffled file with its map give the figures of
 // the sorted file in Halvik's own format.
 TEST(Commandline, EveryFormatGivesTheFiguresOfTheNativeFile) {

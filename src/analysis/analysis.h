@@ -13,6 +13,8 @@
 #include "stats/observed.h"
 #include "stats/random.h"
 #include "population/segsites.h"
+#include "stats/enumeration.h"
+#include "stats/lineupsums.h"
 #include "stats/subdivision.h"
 #include "store/store.h"
 
@@ -23,6 +25,9 @@ struct Analysis {
   // What gaps and N are; and whether the search counts them (the dialogue
   // neither has a policy to choose nor says what they did).
   Sitepolicy Policy;
+  // Whether Snn and ΦST are tested too, and exact P values found where the
+  // divisions are few enough to visit: the command line's, not the dialogue's.
+  bool Extended = false;
 
   // The sample: the dialogue's store, or one of the analysis's own (about
   // 4 MB, on the heap). Filled by the passes over the file.
@@ -44,6 +49,8 @@ struct Analysis {
   // laid out as the differences are.
   std::vector<std::int32_t> Shared;
   Subdivision Stats{};    // the observed statistics
+  Exactplan Exact;        // when Extended: what Snn and ΦST compare each lineup with
+  Exactshares Shares;     // when Extended: every division's share at least the observed
 
   std::int32_t Lineups = 0;
   Mersennetwister Generator;  // seeded before the test, which draws from it

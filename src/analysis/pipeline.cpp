@@ -6,6 +6,8 @@
 #include "population/segsites.h"
 #include "seqfile/verify.h"
 #include "stats/diversity.h"
+#include "stats/amova.h"
+#include "stats/neighbours.h"
 #include "stats/permutation.h"
 #include "stats/subdivision.h"
 
@@ -58,13 +60,25 @@ Distances Measure(Analysis &analysis) {
 void Observe(Analysis &analysis, Analysisreporter &reporter) {
   // Every statistic from here on compares the same pairs again and again.
   analysis.Differences = Measure(analysis);
-  analysis.Stats = Subdivisionstats(analysis.Differences, analysis.Division);
+  Observedivision(analysis, reporter);
+}
+
+void Observedivision(Analysis &analysis, Analysisreporter &reporter) {
+  const Distances &d = analysis.Differences;
+  analysis.Stats = Subdivisionstats(d, analysis.Division);
+  if (analysis.Extended) {
+    analysis.Exact = Makeexactplan(d, analysis.Division);
+    analysis.Stats.Snn = Snnof(analysis.Exact.Nearest, analysis.Division);
+    analysis.Stats.Phist = Phistof(d, analysis.Division);
+    analysis.Shares = Exactpvalues(d, analysis.Division, analysis.Exact.Nearest);
+  }
   reporter.Observed(analysis);
 }
 
-void Test(Analysis &analysis, std::int32_t lineups, Analysisreporter &reporter, const Fastoptions &options) {
+void Test(Analysis &analysis, std::int32_t lineups, Analysisreporter &reporter, Fastoptions options) {
   analysis.Lineups = lineups;
   reporter.Testing(analysis);
+  if (analysis.Extended) options.Exact = &analysis.Exact;
   analysis.Counts = Testlineups(analysis.Differences, analysis.Division, Testedvalues(analysis.Stats), lineups,
                                 analysis.Generator, options);
   reporter.Tested(analysis);

@@ -26,8 +26,9 @@ void Runanalysis(Analysis &analysis, const Samplesource &source, Answers &answer
 
 // The stages after the division: the differences of every pair, the
 // observed statistics and their test over `lineups` lineups. Pairs of
-// localities run these alone.
+// localities run the last two alone, on their share of the differences.
 void Observe(Analysis &analysis, Analysisreporter &reporter);
-void Test(Analysis &analysis, std::int32_t lineups, Analysisreporter &reporter, const Fastoptions &options);
+void Observedivision(Analysis &analysis, Analysisreporter &reporter);
+void Test(Analysis &analysis, std::int32_t lineups, Analysisreporter &reporter, Fastoptions options);
 
 }  // namespace halvik

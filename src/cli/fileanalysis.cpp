@@ -102,6 +102,7 @@ void Takefigures(const Analysis &a, Fileresult &result) {
   result.Gappedcolumns = a.Gaps.Columns;
   result.Stats = a.Stats;
   result.Counts = a.Counts;
+  result.Shares = a.Shares;
   const Localities &d = a.Division;
   for (std::int32_t k = 1; k <= d.Count; ++k)
     result.Localities.push_back(
@@ -193,6 +194,7 @@ Fileresult Run(const Filerequest &request, const Bytesource &bytes, const Prepar
                Optionanswers &answers) {
   Analysis analysis = Analysis::Owning(request.File);
   analysis.Policy = Sitepolicy{request.Missing, true};
+  analysis.Extended = true;
   Seedgenerator(analysis.Generator, request.Seed);
   Resultsprinter printer(request.Results);
   Fileresult result = Unanalysed(request, Filestatus::Ok, "", prepared.Notes);

@@ -11,6 +11,7 @@
 
 #include "alignment/alignment.h"
 #include "alignment/groups.h"
+#include "stats/enumeration.h"
 #include "stats/fast/engine.h"
 #include "stats/localities.h"
 #include "stats/observed.h"
@@ -71,6 +72,7 @@ struct Fileresult {
   std::int32_t Lineups = 0;
   std::uint32_t Seed = 0;
   Lineupcounts Counts;
+  Exactshares Shares;             // exact P values, where the divisions were few enough to visit
   Nullvalues Null;                // every lineup's values, when asked for
   std::vector<Fileresult> Pairs;  // the pairs' rows, when asked for
 };

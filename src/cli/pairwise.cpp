@@ -116,15 +116,17 @@ void Testamong(const Analysis &analysis, const std::vector<std::int32_t> &member
   Analysis pair;
   pair.File = analysis.File;
   pair.Sample = analysis.Sample;
+  pair.Extended = true;
   pair.Differences = Subdistances(analysis.Differences, members);
   const std::int32_t starts[] = {1, first};
   pair.Division = Dividedat(starts, 2, static_cast<std::int32_t>(members.size()));
-  pair.Stats = Subdivisionstats(pair.Differences, pair.Division);
   Seedgenerator(pair.Generator, row.Seed);
   Analysisreporter silent;
+  Observedivision(pair, silent);
   Test(pair, request.Lineups, silent, Fastoptions{request.Workers, nullptr, nullptr, request.Progress});
   row.Stats = pair.Stats;
   row.Counts = pair.Counts;
+  row.Shares = pair.Shares;
 }
 
 // A division and a number of lineups given, not asked.
@@ -152,6 +154,7 @@ void Analyseamong(const Packedsample &sample, const std::vector<std::int32_t> &m
   }
   Analysis pair = Analysis::Owning(request.File);
   pair.Policy = Sitepolicy{request.Missing, true};
+  pair.Extended = true;
   Seedgenerator(pair.Generator, row.Seed);
   Fixedanswers answers(first, request.Lineups);
   Analysisreporter silent;

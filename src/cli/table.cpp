@@ -70,6 +70,18 @@ Columns Laterfigures(const Fileresult &r) {
   return c;
 }
 
+// The exact P values: the number of divisions visited (none where there were
+// more than could be), and each statistic's share of them at least the
+// observed value.
+Columns Exactcolumns(const Fileresult &r) {
+  const Exactshares &e = r.Shares;
+  Columns c = {{"divisions", e.Divisions > 0 ? Json(e.Divisions) : Json("")}};
+  for (const Testedstatistic &t : Testedstatistics)
+    c.emplace_back(std::string(t.Stem) + "_exact",
+                   e.Divisions > 0 && Tested(r, t.Id) ? e.Share[static_cast<std::size_t>(t.Id)] : std::nan(""));
+  return c;
+}
+
 std::string Holmcolumn(const Testedstatistic &t) { return std::string(t.Stem) + "_p1_holm"; }
 
 // A pair's Holm columns of the statistics of one kind (the dialogue's, or not).
@@ -146,6 +158,7 @@ Columns Rowcolumns(const Fileresult &r, bool pairwise, const double *holm) {
   c.insert(c.end(), {{"groups", Groupsof(r)}, {"notes", notes}});
   add(c, Laterfigures(r));
   if (pairwise) add(c, Holmcolumns(r, holm, false));
+  add(c, Exactcolumns(r));
   return c;
 }
 

@@ -19,9 +19,9 @@ enum Exactid : int {
   Exactfst = Testfst,
   Exactkststar = Testkststar,
   Exactfsbstar = Testfsbstar,
-  Exactsnn = Testedcount,
-  Exactphist,
-  Exactcount
+  Exactsnn = Testsnn,
+  Exactphist = Testphist,
+  Exactcount = Testedcount
 };
 
 // Samples with at most this many divisions are enumerated.

@@ -6,8 +6,9 @@
 namespace halvik {
 
 // The tested statistics, in the order every count, table column, null table
-// and picture lists them (their names and labels: stats/tested.h).
-enum Testedid : int { Testkst, Testfst, Testkststar, Testfsbstar, Testedcount };
+// and picture lists them (their names and labels: stats/tested.h). The
+// dialogue tests the first four.
+enum Testedid : int { Testkst, Testfst, Testkststar, Testfsbstar, Testsnn, Testphist, Testedcount };
 
 // The observed values the lineups are compared with: the totals Kt and K*t,
 // which no lineup changes, and the four tested ratios.

@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "stats/distances.h"
 #include "stats/localities.h"
@@ -22,6 +23,9 @@ struct Subdivision {
   double Ksstar, Ktstar, Kststar;
   double Fsstar, Fbstar, Fsbstar;
   std::array<double, Maxlocalities + 1> Pi, K, Kstar;
+  // Snn (Hudson 2000) and ΦST of an AMOVA: NaN unless they were asked for
+  // (the dialogue does not show them).
+  double Snn = std::numeric_limits<double>::quiet_NaN(), Phist = std::numeric_limits<double>::quiet_NaN();
 };
 
 using Rangeestimator = double (*)(const Distances &, std::int32_t, std::int32_t, const Lineup &);

@@ -1,9 +1,10 @@
-// The table of the tested statistics: everything that names one, and what
-// gives its observed value. Counts, null tables, pictures, P-value
-// adjustments and the table's columns loop over it.
+// The table of the tested statistics: everything that names one, what gives
+// its observed value, and how the engine counts it. Counts, null tables,
+// pictures, P-value adjustments and the table's columns loop over it.
 #pragma once
 #include <array>
 
+#include "stats/lineupsums.h"
 #include "stats/observed.h"
 #include "stats/subdivision.h"
 
@@ -12,18 +13,25 @@ namespace halvik {
 struct Testedstatistic {
   Testedid Id;
   const char *Name;     // as messages and captions name it: "K*st"
-  const char *Plabel;   // the dialogue's P line, "P(K*st) = "
+  const char *Plabel;   // the dialogue's P line, "P(K*st) = "; none for those the dialogue does not test
   const char *Stem;     // the table's columns and the null table's: "kstar_st"
   const char *Caption;  // what the picture says it is
   double Subdivision::*Observed;
+  // The engine's sum: for a statistic counted from a lineup's exact sums,
+  // whether the lineup reaches the observed value, and its value. None for
+  // the four that the engine decides from bounds on their log sums.
+  bool (*Reaches)(const Exactplan &, const Lineupsums &);
+  double (*Value)(const Exactplan &, const Lineupsums &);
 };
 
 inline constexpr std::array<Testedstatistic, Testedcount> Testedstatistics = {{
-    {Testkst, "Kst", "P(Kst) = ", "kst", "Kst = 1 - Ks/Kt", &Subdivision::Kst},
-    {Testfst, "Fst", "P(Fst) = ", "fst", "Fst = 1 - Fs/Ft", &Subdivision::Fst},
-    {Testkststar, "K*st", "P(K*st) = ", "kstar_st", "K*st = 1 - K*s/K*t", &Subdivision::Kststar},
+    {Testkst, "Kst", "P(Kst) = ", "kst", "Kst = 1 - Ks/Kt", &Subdivision::Kst, nullptr, nullptr},
+    {Testfst, "Fst", "P(Fst) = ", "fst", "Fst = 1 - Fs/Ft", &Subdivision::Fst, nullptr, nullptr},
+    {Testkststar, "K*st", "P(K*st) = ", "kstar_st", "K*st = 1 - K*s/K*t", &Subdivision::Kststar, nullptr, nullptr},
     // The dialogue's line names F*st for the ratio it shows as F*sb.
-    {Testfsbstar, "F*sb", "P(F*st) = ", "fstar_sb", "F*sb = 1 - F*s/F*b", &Subdivision::Fsbstar},
+    {Testfsbstar, "F*sb", "P(F*st) = ", "fstar_sb", "F*sb = 1 - F*s/F*b", &Subdivision::Fsbstar, nullptr, nullptr},
+    {Testsnn, "Snn", nullptr, "snn", "Snn, nearest neighbours", &Subdivision::Snn, Snnreaches, Snnlineup},
+    {Testphist, "PhiST", nullptr, "phi_st", "PhiST of an AMOVA", &Subdivision::Phist, Phistreaches, Phistlineup},
 }};
 
 // The value of statistic `id` in `stats`.

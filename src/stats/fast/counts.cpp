@@ -11,6 +11,7 @@
 #include "stats/fast/lineups.h"
 #include "stats/fast/ordered.h"
 #include "stats/fast/plan.h"
+#include "stats/tested.h"
 
 namespace halvik {
 
@@ -53,6 +54,10 @@ struct Scratch {
   std::uint16_t Lanes[Maxseqs * Maxlanes];
   Open Opens[Maxlanes];
   int Waiting = 0;
+  // For the statistics counted from exact sums: each record's locality (by
+  // record from 1), and a value per neighbour class.
+  std::int32_t Places[Maxseqs + 1];
+  std::vector<Wide> Classes;
 };
 
 // Where a worker's results go.
@@ -108,6 +113,21 @@ void Withinsums(const Plan &p, const std::int32_t *order, const Scratch &s, std:
   }
   diff[p.Derived] = p.Totaldiff - rowdiff + inside.Diff;
   log[p.Derived] = p.Totallog - rowlog + inside.Log;
+}
+
+// The statistics counted from exact sums, for the lineup whose records'
+// localities are in s.Places and whose within-locality sums of d are `diff`;
+// its values go to `null` as lineup `number` when that is given.
+void Countexact(const Plan &p, const std::int64_t *diff, Scratch &s, Tally &t, Nullvalues *null, std::int32_t number) {
+  Wide within[Maxlocalities + 1];
+  for (int k = 1; k <= p.Count; ++k) within[k] = diff[k];
+  const Lineupsums sums{s.Places, within, s.Classes.data()};
+  for (const Testedstatistic &statistic : Testedstatistics) {
+    if (statistic.Reaches == nullptr) continue;
+    if (statistic.Reaches(*p.Exact, sums)) ++t.Counts[statistic.Id];
+    if (null != nullptr)
+      null->Values[statistic.Id][static_cast<std::size_t>(number)] = statistic.Value(*p.Exact, sums);
+  }
 }
 
 // The plain sums are sums of whole numbers, exact in any order: each
@@ -186,7 +206,13 @@ void Settle(const Plan &p, Scratch &s, Sink &sink) {
   }
   if (p.Everyvalue) {
     sink.Into.Add(Betweenstars(terms, s.Lanes, lanes, p.Start, p.Count, withinunits, fbstar));
-    for (int j = 0; j < lanes; ++j) Plainratios(p, diffs[j], s.Opens[j], sink.Into);
+    for (int j = 0; j < lanes; ++j) {
+      Plainratios(p, diffs[j], s.Opens[j], sink.Into);
+      if (p.Exact == nullptr) continue;
+      for (int k = 1; k <= p.Count; ++k)
+        for (std::int32_t q = p.Start[k]; q < p.Start[k + 1]; ++q) s.Places[s.Lanes[(q - 1) * Maxlanes + j] + 1] = k;
+      Countexact(p, diffs[j], s, sink.Into, sink.Null, s.Opens[j].Number);
+    }
   }
   for (int j = 0; j < lanes; ++j) {
     Open &open = s.Opens[j];
@@ -226,6 +252,10 @@ void Evaluate(const Plan &p, std::int32_t number, const std::int32_t *order, Scr
     std::int64_t diff[Maxlocalities + 2], log[Maxlocalities + 2];
     Withinsums(p, order, s, diff, log);
     Plainratios(p, diff, open, sink.Into);
+    if (p.Exact != nullptr) {
+      Placesfromorder(*p.Division, order, s.Places);
+      Countexact(p, diff, s, sink.Into, nullptr, number);
+    }
     if (Countstarred(p, log, open, sink.Into)) return;
   }
   ++sink.Into.Exactwithin;
@@ -252,13 +282,17 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   lineups = std::max(lineups, 0);
-  const Plan plan = Makeplan(distances, division, observed, options.Null != nullptr);
+  Plan plan = Makeplan(distances, division, observed, options.Null != nullptr);
+  plan.Exact = options.Exact;
+  plan.Division = &division;
   if (options.Null != nullptr)
     for (std::vector<double> &values : options.Null->Values) values.assign(static_cast<std::size_t>(lineups), 0.0);
   const Clock::time_point prepared = Clock::now();
   int workers = options.Workers > 0 ? options.Workers : Autoworkers(plan, lineups);
   workers = std::min(workers, 64);
   std::vector<Scratch> scratch(static_cast<std::size_t>(workers));
+  if (plan.Exact != nullptr)
+    for (Scratch &s : scratch) s.Classes.resize(plan.Exact->Nearest.Classes());
   std::vector<Tally> tallies(static_cast<std::size_t>(workers));
   std::vector<Sink> sinks;
   for (Tally &t : tallies) sinks.push_back(Sink{t, options.Null});

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "stats/distances.h"
+#include "stats/lineupsums.h"
 #include "stats/localities.h"
 #include "stats/observed.h"
 #include "stats/random.h"
@@ -40,6 +41,9 @@ struct Fastoptions {
   Fastreport *Report = nullptr;                   // receives how the lineups were decided
   Nullvalues *Null = nullptr;                     // receives every lineup's values (each then summed exactly)
   std::atomic<std::int64_t> *Progress = nullptr;  // counts the lineups evaluated, as they are
+  // The statistics counted from exact sums (Snn, ΦST) are counted too when
+  // this is given; the dialogue does without them.
+  const Exactplan *Exact = nullptr;
 };
 
 // The counts over `lineups` lineups drawn from the generator, which is left

@@ -8,6 +8,7 @@
 #include "stats/distances.h"
 #include "stats/fast/bounds.h"
 #include "stats/fast/tail.h"
+#include "stats/lineupsums.h"
 #include "stats/localities.h"
 #include "stats/observed.h"
 
@@ -54,6 +55,10 @@ struct Plan {
   bool Everyvalue;
   // The terms, with their roundings for ending between-locality sums early.
   Tailplan Tail;
+  // The statistics counted from exact sums, when they are wanted, and the
+  // division they place the records by.
+  const Exactplan *Exact = nullptr;
+  const Localities *Division = nullptr;
 };
 
 Plan Makeplan(const Distances &distances, const Localities &division, const Observed &observed, bool everyvalue);
