@@ -37,7 +37,7 @@ Plotinput Plotof(const Fileresult &result) {
                         std::to_string(l.Size) + ")";
   }
   for (const Testedstatistic &t : Testedstatistics)
-    input.Panels.push_back(Nullpanel{t.Name, Observedvalue(result.Stats, t.Id), result.Null.Values[t.Id],
+    input.Panels.push_back(Nullpanel{t.Caption, Observedvalue(result.Stats, t.Id), result.Null.Values[t.Id],
                                      result.Counts[t.Id], result.Localities.size() >= 2});
   return input;
 }

@@ -12,10 +12,10 @@ namespace halvik {
 
 struct Testedstatistic {
   Testedid Id;
-  const char *Name;     // as messages and captions name it: "K*st"
+  const char *Name;     // as messages and the summary name it, in ASCII: "K*st", "PhiST"
   const char *Plabel;   // the dialogue's P line, "P(K*st) = "; none for those the dialogue does not test
   const char *Stem;     // the table's columns and the null table's: "kstar_st"
-  const char *Caption;  // what the picture says it is
+  const char *Caption;  // its symbol in the picture: "ΦST"
   double Subdivision::*Observed;
   // The engine's sum: for a statistic counted from a lineup's exact sums,
   // whether the lineup reaches the observed value, and its value. None for
@@ -25,13 +25,13 @@ struct Testedstatistic {
 };
 
 inline constexpr std::array<Testedstatistic, Testedcount> Testedstatistics = {{
-    {Testkst, "Kst", "P(Kst) = ", "kst", "Kst = 1 - Ks/Kt", &Subdivision::Kst, nullptr, nullptr},
-    {Testfst, "Fst", "P(Fst) = ", "fst", "Fst = 1 - Fs/Ft", &Subdivision::Fst, nullptr, nullptr},
-    {Testkststar, "K*st", "P(K*st) = ", "kstar_st", "K*st = 1 - K*s/K*t", &Subdivision::Kststar, nullptr, nullptr},
+    {Testkst, "Kst", "P(Kst) = ", "kst", "Kst", &Subdivision::Kst, nullptr, nullptr},
+    {Testfst, "Fst", "P(Fst) = ", "fst", "Fst", &Subdivision::Fst, nullptr, nullptr},
+    {Testkststar, "K*st", "P(K*st) = ", "kstar_st", "K*st", &Subdivision::Kststar, nullptr, nullptr},
     // The dialogue's line names F*st for the ratio it shows as F*sb.
-    {Testfsbstar, "F*sb", "P(F*st) = ", "fstar_sb", "F*sb = 1 - F*s/F*b", &Subdivision::Fsbstar, nullptr, nullptr},
-    {Testsnn, "Snn", nullptr, "snn", "Snn, nearest neighbours", &Subdivision::Snn, Snnreaches, Snnlineup},
-    {Testphist, "PhiST", nullptr, "phi_st", "PhiST of an AMOVA", &Subdivision::Phist, Phistreaches, Phistlineup},
+    {Testfsbstar, "F*sb", "P(F*st) = ", "fstar_sb", "F*sb", &Subdivision::Fsbstar, nullptr, nullptr},
+    {Testsnn, "Snn", nullptr, "snn", "Snn", &Subdivision::Snn, Snnreaches, Snnlineup},
+    {Testphist, "PhiST", nullptr, "phi_st", "ΦST", &Subdivision::Phist, Phistreaches, Phistlineup},
 }};
 
 // The value of statistic `id` in `stats`.
