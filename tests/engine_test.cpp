@@ -15,6 +15,7 @@
 #include "stats/fast/draws.h"
 #include "stats/fast/engine.h"
 #include "stats/fast/lineups.h"
+#include "stats/lineupsums.h"
 #include "stats/permutation.h"
 #include "stats/subdivision.h"
 #include "support.h"
@@ -64,19 +65,54 @@ std::vector<std::int32_t> Randomstarts(std::mt19937 &random, int n, int count) {
 
 std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
+// Snn and ΦST of a lineup from the plain neighbour pairs and within sums,
+// against the observed ones of `plan`: whether each counts, and its value.
+struct Plainexact {
+  bool Snn, Phist;
+  double Snnvalue, Phistvalue;
+};
+Plainexact Plainexactof(const Distances &d, const Localities &division, const Exactplan &plan, const Lineup &lineup) {
+  std::vector<std::int32_t> place(static_cast<std::size_t>(d.Size()) + 1);
+  Placesof(division, lineup, place.data());
+  std::vector<Wide> sums(plan.Nearest.Classes()), observed(plan.Nearest.Classes());
+  Snnsums(plan.Nearest, place.data(), sums.data());
+  Placesof(division, Identitylineup(d.Size()), place.data());
+  Snnsums(plan.Nearest, place.data(), observed.data());
+  std::array<Wide, Maxlocalities + 1> within{};
+  for (std::int32_t k = 1; k <= division.Count; ++k)
+    for (std::int32_t a = division.Start[k]; a < division.Start[k + 1]; ++a)
+      for (std::int32_t b = a + 1; b < division.Start[k + 1]; ++b) within[k] += d.Units(lineup[a], lineup[b]);
+  const bool divided = division.Count >= 2;
+  return {divided && Snnatleast(plan.Nearest, sums.data(), observed.data()),
+          Phistatleast(plan.Phist, within.data(), plan.Withinobserved.data()),
+          divided ? Snnvalue(plan.Nearest, sums.data()) : std::nan(""), Phistvalue(plan.Phist, within.data())};
+}
+
 // Engine and reference from the same seed: equal counts for every number of
 // workers, the generator left at the same point, and, when every value is
-// asked for, each lineup's four values to the bit.
+// asked for, each lineup's values to the bit. Snn and ΦST, whose engine
+// counts identical records a group at a time, against their plain pairs.
 void Expectsame(const Distances &d, const Localities &division, const Observed &observed, std::int32_t lineups,
                 std::uint32_t seed, Fastreport &seen) {
   Mersennetwister generator;
   Seedgenerator(generator, seed);
-  const Lineupcounts literal = Literalcounts(d, division, observed, lineups, generator);
+  Lineupcounts literal = Literalcounts(d, division, observed, lineups, generator);
   const std::uint32_t next = Nextoutput(generator);
+  const Exactplan plan = Makeexactplan(d, division);
+  Seedgenerator(generator, seed);
+  Runlineups(d.Size(), lineups, 1, generator, [&](int, std::int32_t, const std::int32_t *order) {
+    Lineup lineup{};
+    for (std::int32_t p = 1; p <= d.Size(); ++p) lineup[p] = order[p - 1] + 1;
+    const Plainexact plain = Plainexactof(d, division, plan, lineup);
+    literal[Testsnn] += plain.Snn;
+    literal[Testphist] += plain.Phist;
+  });
   for (int workers : {0, 1, 3}) {
     Seedgenerator(generator, seed);
     Fastreport report;
-    const Lineupcounts fast = Fastcounts(d, division, observed, lineups, generator, {workers, &report});
+    Fastoptions options{workers, &report};
+    options.Exact = &plan;
+    const Lineupcounts fast = Fastcounts(d, division, observed, lineups, generator, options);
     EXPECT_EQ(fast, literal) << "seed " << seed << ", workers " << workers;
     EXPECT_EQ(Nextoutput(generator), next);
     seen.Exactwithin += report.Exactwithin;
@@ -85,7 +121,9 @@ void Expectsame(const Distances &d, const Localities &division, const Observed &
   Nullvalues null;
   Seedgenerator(generator, seed);
   Fastreport report;
-  EXPECT_EQ(Fastcounts(d, division, observed, lineups, generator, {2, &report, &null}), literal);
+  Fastoptions options{2, &report, &null};
+  options.Exact = &plan;
+  EXPECT_EQ(Fastcounts(d, division, observed, lineups, generator, options), literal);
   seen.Tailsums += report.Tailsums;
   seen.Tailretries += report.Tailretries;
   Seedgenerator(generator, seed);
@@ -99,6 +137,9 @@ void Expectsame(const Distances &d, const Localities &division, const Observed &
     ASSERT_EQ(Bits(null.Values[Testfst][i]), Bits(v.Fst)) << "lineup " << i;
     ASSERT_EQ(Bits(null.Values[Testkststar][i]), Bits(v.Kststar)) << "lineup " << i;
     ASSERT_EQ(Bits(null.Values[Testfsbstar][i]), Bits(v.Fsbstar)) << "lineup " << i;
+    const Plainexact plain = Plainexactof(d, division, plan, lineup);
+    ASSERT_EQ(Bits(null.Values[Testsnn][i]), Bits(plain.Snnvalue)) << "lineup " << i;
+    ASSERT_EQ(Bits(null.Values[Testphist][i]), Bits(plain.Phistvalue)) << "lineup " << i;
   });
 }
 

@@ -58,6 +58,7 @@ struct Scratch {
   // record from 1), and a value per neighbour class.
   std::int32_t Places[Maxseqs + 1];
   std::vector<Wide> Classes;
+  std::vector<std::int32_t> Counts;
 };
 
 // Where a worker's results go.
@@ -121,7 +122,7 @@ void Withinsums(const Plan &p, const std::int32_t *order, const Scratch &s, std:
 void Countexact(const Plan &p, const std::int64_t *diff, Scratch &s, Tally &t, Nullvalues *null, std::int32_t number) {
   Wide within[Maxlocalities + 1];
   for (int k = 1; k <= p.Count; ++k) within[k] = diff[k];
-  const Lineupsums sums{s.Places, within, s.Classes.data()};
+  const Lineupsums sums{s.Places, within, s.Classes.data(), s.Counts.data()};
   for (const Testedstatistic &statistic : Testedstatistics) {
     if (statistic.Reaches == nullptr) continue;
     if (statistic.Reaches(*p.Exact, sums)) ++t.Counts[statistic.Id];
@@ -292,7 +293,10 @@ Lineupcounts Fastcounts(const Distances &distances, const Localities &division, 
   workers = std::min(workers, 64);
   std::vector<Scratch> scratch(static_cast<std::size_t>(workers));
   if (plan.Exact != nullptr)
-    for (Scratch &s : scratch) s.Classes.resize(plan.Exact->Nearest.Classes());
+    for (Scratch &s : scratch) {
+      s.Classes.resize(plan.Exact->Nearest.Classes());
+      s.Counts.assign(Countroom(*plan.Exact), 0);
+    }
   std::vector<Tally> tallies(static_cast<std::size_t>(workers));
   std::vector<Sink> sinks;
   for (Tally &t : tallies) sinks.push_back(Sink{t, options.Null});

@@ -16,7 +16,8 @@ namespace {
 
 struct alignas(64) Tally {
   Lineupcounts Counts;
-  std::vector<Wide> Classes;  // room for the neighbour classes' sums
+  std::vector<Wide> Classes;             // room for the neighbour classes' sums
+  std::vector<std::int32_t> Placecounts;  // and for the groups' counts by locality
 };
 
 // The four ratios of a lineup, against the observed totals, which no lineup
@@ -48,7 +49,7 @@ void Countexact(const Exactplan &plan, const Distances &d, const Localities &div
     for (std::int32_t a = division.Start[k]; a < division.Start[k + 1]; ++a)
       for (std::int32_t b = a + 1; b < division.Start[k + 1]; ++b) within[k] += d.Units(lineup[a], lineup[b]);
   }
-  const Lineupsums sums{place, within, tally.Classes.data()};
+  const Lineupsums sums{place, within, tally.Classes.data(), tally.Placecounts.data()};
   for (const Testedstatistic &statistic : Testedstatistics) {
     if (statistic.Reaches == nullptr) continue;
     if (statistic.Reaches(plan, sums)) ++tally.Counts[statistic.Id];
@@ -69,7 +70,10 @@ Lineupcounts Orderedcounts(const Distances &distances, const Localities &divisio
   const std::array<double, 4> target = {observed.Kst, observed.Fst, observed.Kststar, observed.Fsbstar};
   std::vector<Tally> tallies(static_cast<std::size_t>(workers));
   if (options.Exact != nullptr)
-    for (Tally &t : tallies) t.Classes.resize(options.Exact->Nearest.Classes());
+    for (Tally &t : tallies) {
+      t.Classes.resize(options.Exact->Nearest.Classes());
+      t.Placecounts.assign(Countroom(*options.Exact), 0);
+    }
   Runlineups(n, lineups, workers, generator, [&](int worker, std::int32_t number, const std::int32_t *order) {
     Lineup lineup{};
     for (std::int32_t p = 1; p <= n; ++p) lineup[p] = order[p - 1] + 1;
