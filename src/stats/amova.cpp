@@ -55,7 +55,8 @@ bool Withinatmost(const Phistplan &plan, const Wide *within, const Wide *observe
   return Fractionsign(plan.Fractions, fixed.data(), lineup.data()) >= 0;
 }
 
-// σ²_A + σ²_W has the sign of total (N - P) - sum_k n_k (n_k - 1) SSD_W.
+// σ²_A + σ²_W has the sign of total (N - P) - sum_k n_k (n_k - 1) SSD_W:
+// 0 for a single locality, whose within sum is the total.
 int Varianceside(const Phistplan &plan, const Wide *within) {
   Classsums total;
   std::fill_n(total.begin(), plan.Fractions.Denominators.size(), 0);
@@ -65,7 +66,7 @@ int Varianceside(const Phistplan &plan, const Wide *within) {
 }
 
 bool Phistatleast(const Phistplan &plan, const Wide *within, const Wide *observed) {
-  const int side = plan.Count < 2 ? 0 : Varianceside(plan, observed);
+  const int side = Varianceside(plan, observed);
   if (side == 0) return false;
   const bool atmost = Withinatmost(plan, within, observed);
   // Past the pole (side < 0) ΦST exceeds 1 and still falls with SSD_W.
@@ -74,7 +75,7 @@ bool Phistatleast(const Phistplan &plan, const Wide *within, const Wide *observe
 }
 
 double Phistvalue(const Phistplan &plan, const Wide *within) {
-  if (plan.Count < 2 || Varianceside(plan, within) == 0) return std::nan("");
+  if (Varianceside(plan, within) == 0) return std::nan("");
   const double scale = std::ldexp(1.0, -plan.Shift), n = plan.Size, p = plan.Count;
   const double ssdt = static_cast<double>(plan.Total) * scale / n;
   double ssdw = 0.0, squares = 0.0;
