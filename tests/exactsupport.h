@@ -31,14 +31,8 @@ enum class Kind { Ancestors, Identical, Table, Ratios };
 inline Distances Fromtable(const std::vector<std::vector<int>> &d) {
   Distances out;
   out.Diffs.Size = static_cast<std::int32_t>(d.size());
-  int largest = 0;
-  for (const auto &row : d)
-    for (const int x : row) {
-      out.Diffs.Cells.push_back(static_cast<std::uint16_t>(x));
-      largest = std::max(largest, x);
-    }
-  for (int x = 0; x <= largest; ++x) out.Logs.push_back(std::log(1.0 + x));
-  out.Length = 1000;
+  for (const auto &row : d) out.Diffs.Cells.insert(out.Diffs.Cells.end(), row.begin(), row.end());
+  for (int x = 0; x <= 0xffff; ++x) out.Logs.push_back(std::log(1.0 + x));
   return out;
 }
 
