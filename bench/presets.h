@@ -13,8 +13,9 @@
 namespace presets {
 
 // How a preset's file is analysed: by the dialogue, or by the command line
-// alone, with --null (every lineup's values), or with --pairwise.
-enum class Mode { Dialogue, Commandline, Null, Pairwise };
+// alone, with --null (every lineup's values), with --pairwise, or testing
+// only the dialogue's four statistics (without Snn, ΦST and exact P).
+enum class Mode { Dialogue, Commandline, Null, Pairwise, Four };
 
 struct Preset {
   const char *name;
@@ -46,6 +47,7 @@ inline const std::vector<Preset> &All() {
       {"fasta2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Commandline, "worst2", true},
       {"null2", 1000, 100000, 10000, Evensizes(1000, 2), 29999, Mode::Null, "worst2"},
       {"cli30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Commandline, "worst30"},
+      {"four30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Four, "worst30"},
       {"null30", 1000, 100000, 10000, Evensizes(1000, 30), 29999, Mode::Null, "worst30"},
       // The same sample in three unequal localities, whose sums between
       // localities end just above a power of two (1.03 x 2^21), where --null

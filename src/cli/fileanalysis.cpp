@@ -194,7 +194,7 @@ Fileresult Run(const Filerequest &request, const Bytesource &bytes, const Prepar
                Optionanswers &answers) {
   Analysis analysis = Analysis::Owning(request.File);
   analysis.Policy = Sitepolicy{request.Missing, true};
-  analysis.Extended = true;
+  analysis.Extended = request.Extended;
   Seedgenerator(analysis.Generator, request.Seed);
   Resultsprinter printer(request.Results);
   Fileresult result = Unanalysed(request, Filestatus::Ok, "", prepared.Notes);

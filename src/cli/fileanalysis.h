@@ -33,7 +33,8 @@ struct Filerequest {
   bool Everyvalue = false;  // keep every lineup's values
   bool Pairwise = false;    // also test every pair of localities
   Missingpolicy Missing = Missingpolicy::State;
-  int Workers = 0;  // of the permutation test; 0: one per processor
+  bool Extended = true;  // Snn, ΦST and exact P too (the bench times the four alone)
+  int Workers = 0;       // of the permutation test; 0: one per processor
   std::atomic<std::int64_t> *Progress = nullptr;
 };
 

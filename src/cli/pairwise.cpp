@@ -116,7 +116,7 @@ void Testamong(const Analysis &analysis, const std::vector<std::int32_t> &member
   Analysis pair;
   pair.File = analysis.File;
   pair.Sample = analysis.Sample;
-  pair.Extended = true;
+  pair.Extended = request.Extended;
   pair.Differences = Subdistances(analysis.Differences, members);
   const std::int32_t starts[] = {1, first};
   pair.Division = Dividedat(starts, 2, static_cast<std::int32_t>(members.size()));
@@ -154,7 +154,7 @@ void Analyseamong(const Packedsample &sample, const std::vector<std::int32_t> &m
   }
   Analysis pair = Analysis::Owning(request.File);
   pair.Policy = Sitepolicy{request.Missing, true};
-  pair.Extended = true;
+  pair.Extended = request.Extended;
   Seedgenerator(pair.Generator, row.Seed);
   Fixedanswers answers(first, request.Lineups);
   Analysisreporter silent;
