@@ -173,6 +173,15 @@ TEST(Phistexact, FractionPlansOfEveryDenominator) {
   EXPECT_EQ(Fractionsign(plan, plus.data(), minus.data()), -1);
   minus[999] -= 1;
   EXPECT_EQ(Fractionsign(plan, plus.data(), minus.data()), 0);
+  EXPECT_EQ(Fractionsign(plan, plus.data(), plus.data()), 0);
+  // Halves and thirds of 2^125: too large for one product each in 128 bits.
+  const Fractionplan small = Planfractions({2, 3});
+  const Wide big[] = {Wide{1} << 125, Wide{1} << 125}, half[] = {Wide{1} << 125, 0}, third[] = {0, Wide{3} << 124},
+             none[] = {0, 0};
+  EXPECT_EQ(Fractionsign(small, big, none), 1);
+  EXPECT_EQ(Fractionsign(small, none, big), -1);
+  EXPECT_EQ(Fractionsign(small, big, third), 1);
+  EXPECT_EQ(Fractionsign(small, half, third), 0);
   EXPECT_THROW(Planfractions({0, 2}), std::invalid_argument);
   EXPECT_THROW(Planfractions({3, 5, 3}), std::invalid_argument);
 }

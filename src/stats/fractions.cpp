@@ -143,7 +143,6 @@ Fractionplan Planfractions(const std::vector<std::int32_t> &denominators) {
 }
 
 int Fractionsign(const Fractionplan &plan, const Wide *plus, const Wide *minus) {
-  if (plan.Limit == 0) return Decide(plan, plus, minus);
   Wide sum = 0;
   for (std::size_t c = 0; c < plan.Denominators.size(); ++c) {
     const Wide d = plus[c] - minus[c];

@@ -20,7 +20,7 @@ struct Fractionplan {
   std::vector<std::int32_t> Denominators;
   int Words = 1;
   std::vector<std::uint64_t> Scale;
-  Wide Limit = 0;  // with one word: the largest |D_c| at which every product sums below 2^126
+  Wide Limit = 0;  // with L below 2^62, the largest |D_c| whose products all sum below 2^126; else 0
 };
 
 // The plan for these denominators. Throws std::invalid_argument for a
