@@ -226,11 +226,12 @@ TEST(Scan, GenotypesAreReadAsWritten) {
   for (const Gt &c : cases) {
     Callchecks checks;
     checks.Names = {"b"};  // the chosen sample's
+    checks.Slots = {-1, 0};
     checks.Ploidy = 2;
     Vcfrecord record;
     std::string_view chrom;
     const std::string line = std::string("c1\t5\t.\tA\tG,T\t.\t.\t.\tGT\t0|0\t") + c.Text;
-    const bool read = Parseline(line, 11, {1}, checks, record, chrom);
+    const bool read = Parseline(line, 11, checks, record, chrom);
     SCOPED_TRACE(c.Text);
     if (*c.Problem) {
       EXPECT_FALSE(read);
@@ -262,10 +263,11 @@ TEST(Scan, RecordsAreSkippedForTheirReasons) {
   for (const Kind &k : kinds) {
     Callchecks checks;
     checks.Names = {"a"};
+    checks.Slots = {0};
     Vcfrecord record;
     std::string_view chrom;
     const std::string line = std::string("c1\t5\t.\t") + k.Ref + "\t" + k.Alt + "\t.\t" + k.Filter + "\t.\tGT\t0|0";
-    ASSERT_TRUE(Parseline(line, 10, {0}, checks, record, chrom)) << checks.Problem;
+    ASSERT_TRUE(Parseline(line, 10, checks, record, chrom)) << checks.Problem;
     EXPECT_EQ(record.Skip, k.Skip) << k.Ref << " " << k.Alt << " " << k.Filter;
   }
 }

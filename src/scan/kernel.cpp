@@ -85,7 +85,12 @@ struct Lanematrices {
   [[gnu::always_inline]] void Pair(std::size_t a, std::size_t b, std::size_t v, Vector4 &lanes) const {
     lanes = Vector4{};
     if (a >= Samples || b >= Samples) return;
-    for (std::size_t l = 0; l < 4 && 4 * v + l < Count; ++l) lanes[l] = Matrices[4 * v + l][a * Samples + b];
+    const std::size_t at = a * Samples + b;
+    if (Count == 3 && v == 0) {  // the phased case: plain, logs, Snn
+      lanes = Vector4{Matrices[0][at], Matrices[1][at], Matrices[2][at], 0};
+      return;
+    }
+    for (std::size_t l = 0; l < 4 && 4 * v + l < Count; ++l) lanes[l] = Matrices[4 * v + l][at];
   }
   [[gnu::always_inline]] void Share(std::size_t s, std::size_t v, Vector4 &lanes) const {
     lanes = Vector4{};
@@ -175,18 +180,52 @@ struct Lanesums {
 };
 
 // Up to four pairs of groups (g, h) at once, their tables one after
-// another: four lookups for each add to a lineup's sum.
+// another: four lookups for each add to a lineup's sum. The lineups'
+// patterns come as byte offsets into the tables, g's to a row of 16
+// entries and h's within it, so that a lookup is one add and one load.
 template <std::size_t Count, std::size_t Fixed>
-[[gnu::always_inline]] inline void Lookupblock(const std::uint8_t *x, const std::uint8_t *const *y, const Lanes *tables,
-                                               Lanes *acc, std::size_t stride, std::int32_t lineups,
-                                               std::size_t anywidth) {
-  const std::size_t width = Fixed ? Fixed : anywidth, size = 256 * width;
+[[gnu::always_inline]] inline void Lookupblock(const std::uint32_t *x, const std::uint32_t *const *y,
+                                               const Lanes *tables, Lanes *acc, std::size_t stride,
+                                               std::int32_t lineups, std::size_t anywidth) {
+  const std::size_t width = Fixed ? Fixed : anywidth, bytes = 256 * width * sizeof(Lanes);
+  const char *base = reinterpret_cast<const char *>(tables);
   for (std::int32_t r = 0; r < lineups; ++r, acc += stride) {
-    const std::size_t row = x[r] * 16u;
+    const char *row = base + x[r];
     for (std::size_t v = 0; v < width; ++v) {
-      Vector4 sum = tables[(row + y[0][r]) * width + v].V;
-      for (std::size_t t = 1; t < Count; ++t) sum += tables[t * size + (row + y[t][r]) * width + v].V;
+      Vector4 sum = reinterpret_cast<const Lanes *>(row + y[0][r])[v].V;
+      for (std::size_t t = 1; t < Count; ++t) sum += reinterpret_cast<const Lanes *>(row + t * bytes + y[t][r])[v].V;
       acc[v].V += sum;
+    }
+  }
+}
+
+template <std::size_t Count>
+[[gnu::always_inline]] inline void Lookupblocks(const std::uint32_t *x, const std::uint32_t *const *y,
+                                                const Lanes *tables, Lanes *acc, std::size_t stride,
+                                                std::int32_t lineups, std::size_t width) {
+  if (width == 1)
+    Lookupblock<Count, 1>(x, y, tables, acc, stride, lineups, width);
+  else
+    Lookupblock<Count, 0>(x, y, tables, acc, stride, lineups, width);
+}
+
+// Each lineup's pattern of each group as byte offsets into a pair's tables:
+// Rows[(f * groups + g) * span + r] as g, Columns[...] as h.
+struct Offsets {
+  std::vector<std::uint32_t> Rows, Columns;
+};
+
+[[gnu::always_inline]] inline void Makeoffsets(const Kernel &kernel, const Lineupset &lineups, std::int32_t first,
+                                               std::int32_t span, std::size_t width, Offsets &o) {
+  const std::size_t groups = static_cast<std::size_t>(kernel.Groups), formed = kernel.Formed.size();
+  const std::size_t entry = width * sizeof(Lanes), size = formed * groups * static_cast<std::size_t>(span);
+  o.Rows.resize(size);
+  o.Columns.resize(size);
+  for (std::size_t fg = 0; fg < formed * groups; ++fg) {
+    const std::uint8_t *pattern = kernel.Patterns.data() + fg * static_cast<std::size_t>(lineups.Count) + first;
+    for (std::size_t r = 0; r < static_cast<std::size_t>(span); ++r) {
+      o.Rows[fg * static_cast<std::size_t>(span) + r] = static_cast<std::uint32_t>(pattern[r] * 16 * entry);
+      o.Columns[fg * static_cast<std::size_t>(span) + r] = static_cast<std::uint32_t>(pattern[r] * entry);
     }
   }
 }
@@ -199,7 +238,14 @@ template <std::size_t Count, std::size_t Fixed>
   const auto pattern = [&](std::size_t f, std::size_t g) {
     return kernel.Patterns.data() + (f * groups + g) * static_cast<std::size_t>(lineups.Count) + first;
   };
-  std::vector<Lanes> tables(Block * 256 * width), rows(64 * width);
+  thread_local std::vector<Lanes> tables, rows;  // every entry is written before it is read
+  thread_local Offsets offsets;
+  tables.resize(Block * 256 * width);
+  rows.resize(64 * width);
+  Makeoffsets(kernel, lineups, first, span, width, offsets);
+  const auto at = [&](const std::vector<std::uint32_t> &o, std::size_t f, std::size_t g) {
+    return o.data() + (f * groups + g) * static_cast<std::size_t>(span);
+  };
   const Tablemaker maker{m};
   for (std::size_t g = 0; g < groups; ++g) {
     maker.Own(g, tables.data());
@@ -213,16 +259,16 @@ template <std::size_t Count, std::size_t Fixed>
       const std::size_t count = std::min(Block, groups - h);
       for (std::size_t t = 0; t < count; ++t) maker.Between(g, h + t, tables.data() + t * 256 * width, rows.data());
       for (std::size_t f = 0; f < formed; ++f) {
-        const std::uint8_t *y[Block] = {};
-        for (std::size_t t = 0; t < count; ++t) y[t] = pattern(f, h + t);
+        const std::uint32_t *y[Block] = {};
+        for (std::size_t t = 0; t < count; ++t) y[t] = at(offsets.Columns, f, h + t);
+        const std::uint32_t *x = at(offsets.Rows, f, g);
         Lanes *acc = out.Sums.data() + f * width;
-        if (count == Block && width == 1)
-          Lookupblock<Block, 1>(pattern(f, g), y, tables.data(), acc, stride, span, width);
-        else if (count == Block)
-          Lookupblock<Block, 0>(pattern(f, g), y, tables.data(), acc, stride, span, width);
-        else
-          for (std::size_t t = 0; t < count; ++t)
-            Lookupblock<1, 0>(pattern(f, g), y + t, tables.data() + t * 256 * width, acc, stride, span, width);
+        switch (count) {
+          case 1: Lookupblocks<1>(x, y, tables.data(), acc, stride, span, width); break;
+          case 2: Lookupblocks<2>(x, y, tables.data(), acc, stride, span, width); break;
+          case 3: Lookupblocks<3>(x, y, tables.data(), acc, stride, span, width); break;
+          default: Lookupblocks<4>(x, y, tables.data(), acc, stride, span, width);
+        }
       }
     }
   }

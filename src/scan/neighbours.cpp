@@ -50,12 +50,16 @@ long double Key(long double ratio) { return ratio; }
 template <class Number, class Ratio>
 std::vector<Nearestof> Findall(const Pairimages &sums) {
   const std::int32_t n = sums.Haplotypes, ploidy = sums.Ploidy;
-  std::vector<Number> ratio(static_cast<std::size_t>(n) * n);
-  for (std::int32_t i = 0; i < n; ++i)
-    for (std::int32_t j = i + 1; j < n; ++j) {
-      const std::int32_t common = sums.Common[static_cast<std::size_t>(i / ploidy * sums.Samples + j / ploidy)];
-      ratio[static_cast<std::size_t>(i * n + j)] = ratio[static_cast<std::size_t>(j * n + i)] =
-          Key(static_cast<Ratio>(sums.Differ[static_cast<std::size_t>(i * n + j)]) / static_cast<Ratio>(common));
+  thread_local std::vector<Number> ratio;
+  ratio.resize(static_cast<std::size_t>(n) * n);  // every entry is written
+  for (std::int32_t i = 0; i < n; ++i) ratio[static_cast<std::size_t>(i * n + i)] = Number{};
+  for (std::int32_t a = 0; a < sums.Samples; ++a)
+    for (std::int32_t b = a; b < sums.Samples; ++b) {
+      const auto common = static_cast<Ratio>(sums.Common[static_cast<std::size_t>(a * sums.Samples + b)]);
+      Eachpair(a, b, ploidy, [&](std::int32_t i, std::int32_t j) {
+        ratio[static_cast<std::size_t>(i * n + j)] = ratio[static_cast<std::size_t>(j * n + i)] =
+            Key(static_cast<Ratio>(sums.Differ[static_cast<std::size_t>(i * n + j)]) / common);
+      });
     }
   std::vector<Nearestof> all;
   for (std::int32_t i = 0; i < n; ++i) all.push_back(Find(ratio, n, ploidy, i));

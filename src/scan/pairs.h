@@ -32,6 +32,22 @@ struct Pairimages {
   int Plainshift = 0, Logshift = 0;
 };
 
+// Calls use(i, j) for each pair of haplotypes i < j, i of sample a and j of
+// sample b (a <= b): the pair within a diploid when a is b. Haplotypes are
+// numbered sample by sample; a call has one allele or two.
+template <class Use>
+[[gnu::always_inline]] inline void Eachpair(std::int32_t a, std::int32_t b, std::int32_t ploidy, Use use) {
+  if (ploidy == 1) {
+    if (a != b) use(a, b);
+    return;
+  }
+  if (a == b) {
+    use(2 * a, 2 * a + 1);
+    return;
+  }
+  use(2 * a, 2 * b), use(2 * a, 2 * b + 1), use(2 * a + 1, 2 * b), use(2 * a + 1, 2 * b + 1);
+}
+
 // The counts of common and differing records. A pair of samples that share
 // no called record comes back, and then nothing else is filled.
 std::optional<std::pair<std::int32_t, std::int32_t>> Countpairs(const Windowdata &window, Pairimages &sums);

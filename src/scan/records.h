@@ -35,18 +35,20 @@ struct Vcfrecord {
 // The calls of one record as they are read, checked against each other: one
 // ploidy for the whole run, known from its first call.
 struct Callchecks {
-  std::vector<std::string> Names;  // of the chosen samples, for messages
-  int Ploidy = 0;                  // 0 until a sample is called
+  std::vector<std::string> Names;   // of the chosen samples, for messages
+  std::vector<std::int32_t> Slots;  // of each VCF sample: its place among the chosen, or -1
+  int Ploidy = 0;                   // 0 until a sample is called
   std::string Problem;
 };
 
 // Reads a data line of a VCF text (its line end removed): `fields` columns
-// are expected (9 and one per sample), and the calls of the VCF's sample
-// columns `chosen` are read in that order. `chrom` receives the CHROM
-// column. A record whose FILTER, REF or ALT rules it out is skipped before its
-// calls are read. On a fault, Problem says what is wrong and false returns.
-bool Parseline(std::string_view line, std::size_t fields, const std::vector<std::int32_t> &chosen, Callchecks &checks,
-               Vcfrecord &record, std::string_view &chrom);
+// are expected (9, and one for each sample, of which there is one at least),
+// and the calls of the chosen samples are read into their places. `chrom`
+// receives the CHROM column. A record whose FILTER, REF or ALT rules it out
+// is skipped before its calls are read. On a fault, Problem says what is
+// wrong and false returns.
+bool Parseline(std::string_view line, std::size_t fields, Callchecks &checks, Vcfrecord &record,
+               std::string_view &chrom);
 
 // htslib's own buffer of a BCF record's GT values, which it grows with
 // realloc as it needs.
@@ -59,7 +61,8 @@ struct Gtbuffer {
   ~Gtbuffer();
 };
 
-// The same from a BCF record of the header `header`.
+// The same from a BCF record of the header `header`, the chosen samples
+// being the VCF's columns `chosen` in order.
 bool Convertbinary(const bcf_hdr_t *header, bcf1_t *binary, const std::vector<std::int32_t> &chosen, Callchecks &checks,
                    Vcfrecord &record, Gtbuffer &buffer);
 

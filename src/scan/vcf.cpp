@@ -100,7 +100,11 @@ Vcfsource::~Vcfsource() = default;
 void Vcfsource::Choose(const std::vector<std::int32_t> &columns) {
   Chosen = columns;
   Checks.Names.clear();
-  for (const std::int32_t c : columns) Checks.Names.push_back(Names[static_cast<std::size_t>(c)]);
+  Checks.Slots.assign(Names.size(), -1);
+  for (std::size_t s = 0; s < columns.size(); ++s) {
+    Checks.Names.push_back(Names[static_cast<std::size_t>(columns[s])]);
+    Checks.Slots[static_cast<std::size_t>(columns[s])] = static_cast<std::int32_t>(s);
+  }
 }
 
 bool Vcfsource::Restrict(const std::vector<Readspan> &spans) {
@@ -165,8 +169,7 @@ bool Vcfsource::Readtext(Vcfrecord &record, std::string_view &chrom) {
     if (text.l > 0 && text.s[text.l - 1] == '\r') text.s[--text.l] = '\0';
   } while (text.l == 0);
   if (text.s[0] == '#') Refuse("a header line among the records");
-  if (!Parseline(std::string_view(text.s, text.l), 9 + Names.size(), Chosen, Checks, record, chrom))
-    Refuse(Checks.Problem);
+  if (!Parseline(std::string_view(text.s, text.l), 9 + Names.size(), Checks, record, chrom)) Refuse(Checks.Problem);
   return true;
 }
 

@@ -74,29 +74,33 @@ std::vector<std::int64_t> Observedsums(const Windowmatrices &data, const Samplel
   return sums;
 }
 
-// Every lineup at once, in pieces of at most 16 MB of sums.
-void Countall(const Testsetup &setup, const Windowmatrices &data, Tally &tally) {
-  const Lineupset &lineups = setup.Lineups;
-  const std::size_t row = static_cast<std::size_t>(lineups.Localities) * data.Matrices.size();
-  const auto piece = static_cast<std::int32_t>(std::max<std::size_t>(64, (std::size_t{1} << 21) / row));
+// Lineups `first` to `last` - 1 in pieces of `piece`, until every statistic
+// has stopped.
+void Count(const Kernel &kernel, std::int32_t piece, std::int32_t first, std::int32_t last, const Testsetup &setup,
+           const Windowmatrices &data, Tally &tally) {
+  const std::size_t row = static_cast<std::size_t>(setup.Lineups.Localities) * data.Matrices.size();
   std::vector<std::int64_t> sums;
-  for (std::int32_t first = 0; first < lineups.Count; first += piece) {
-    const std::int32_t last = std::min(lineups.Count, first + piece);
-    Withinsums(setup.Whole, lineups, data.Matrices, first, last, sums);
-    for (std::int32_t r = first; r < last; ++r) tally.Add(sums.data() + static_cast<std::size_t>(r - first) * row, r);
+  for (; first < last && !tally.Done(); first += piece) {
+    const std::int32_t end = std::min(last, first + piece);
+    Withinsums(kernel, setup.Lineups, data.Matrices, first, end, sums);
+    for (std::int32_t r = first; r < end; ++r) tally.Add(sums.data() + static_cast<std::size_t>(r - first) * row, r);
   }
 }
 
-// A few lineups at a time, until every statistic has stopped.
-void Countuntilstopped(const Testsetup &setup, const Windowmatrices &data, Tally &tally) {
-  const Lineupset &lineups = setup.Lineups;
-  const std::size_t row = static_cast<std::size_t>(lineups.Localities) * data.Matrices.size();
-  std::vector<std::int64_t> sums;
-  for (std::int32_t first = 0; first < lineups.Count && !tally.Done(); first += 32) {
-    const std::int32_t last = std::min(lineups.Count, first + 32);
-    Withinsums(setup.Bylineup, lineups, data.Matrices, first, last, sums);
-    for (std::int32_t r = first; r < last; ++r) tally.Add(sums.data() + static_cast<std::size_t>(r - first) * row, r);
+// Every lineup, in pieces of at most 16 MB of sums. With --stop-after the
+// first few go lineup by lineup, since most tests of most genomes stop
+// early; a window whose tests have not stopped by then takes the rest at
+// once.
+void Countlineups(const Testsetup &setup, const Windowmatrices &data, Tally &tally) {
+  constexpr std::int32_t Early = 64;
+  const std::size_t row = static_cast<std::size_t>(setup.Lineups.Localities) * data.Matrices.size();
+  const auto piece = static_cast<std::int32_t>(std::max<std::size_t>(64, (std::size_t{1} << 21) / row));
+  std::int32_t first = 0;
+  if (setup.Stopafter > 0) {
+    first = std::min(Early, setup.Lineups.Count);
+    Count(setup.Bylineup, 32, 0, first, setup, data, tally);
   }
+  Count(setup.Whole, piece, first, setup.Lineups.Count, setup, data, tally);
 }
 
 void Test(const Windowdata &window, const Testsetup &setup, Pairimages &sums, Windowresult &result) {
@@ -117,10 +121,7 @@ void Test(const Windowdata &window, const Testsetup &setup, Pairimages &sums, Wi
   const Design design = Designof(setup.Layout->Sizes, window.Ploidy);
   const std::vector<std::int64_t> observed = Observedsums(data, *setup.Layout);
   Tally tally(design, data, observed.data(), setup.Stopafter);
-  if (setup.Stopafter > 0)
-    Countuntilstopped(setup, data, tally);
-  else if (!tally.Done())
-    Countall(setup, data, tally);
+  Countlineups(setup, data, tally);
   result.Tests = tally.Results(setup.Lineups.Count);
   result.Means = tally.Means();
 }
@@ -133,7 +134,7 @@ Testsetup Setuptests(const Samplelayout &layout, std::int32_t lineups, std::uint
   setup.Lineups = Drawlineups(layout.Sizes, lineups, seed);
   setup.Stopafter = stopafter;
   setup.Bylineup = Plankernel(setup.Lineups, Kernelmethod::Pairs);
-  if (stopafter == 0) setup.Whole = Plankernel(setup.Lineups);
+  setup.Whole = Plankernel(setup.Lineups);
   if (layout.Leftout > 0)
     setup.Runnotes = std::to_string(layout.Leftout) + " samples of the VCF left out: not in the map";
   return setup;
@@ -151,7 +152,7 @@ Windowresult Testwindow(const Windowdata &window, const Testsetup &setup) {
   result.Haplotypes = result.Samples * window.Ploidy;
   std::vector<std::string> notes{setup.Runnotes, Skipnote(window)};
   std::string problem = Untestable(window, called, *setup.Layout);
-  Pairimages sums;
+  thread_local Pairimages sums;  // its buffers serve window after window
   if (problem.empty())
     if (const auto pair = Countpairs(window, sums)) {
       const std::string &a = setup.Layout->Names[static_cast<std::size_t>(pair->first)];
