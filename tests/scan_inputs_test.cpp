@@ -152,7 +152,7 @@ TEST(Scan, MoreThanAThousandHaplotypesAreRefused) {
   Put("v.vcf", vcf + "\n");
   const Ran run = Runhalvik("scan -g m.map -w 1000 -o out.tsv v.vcf");
   EXPECT_EQ(run.Status, 1);
-  EXPECT_NE(run.Err.find("v.vcf: 1002 haplotypes (501 samples in the map, 2 alleles a call): more than 1000"),
+  EXPECT_NE(run.Err.find("v.vcf: line 5: 1002 haplotypes (501 samples in the map, 2 alleles a call): more than 1000"),
             std::string::npos)
       << run.Err;
   // Haploid calls of the same samples are 501 haplotypes.

@@ -27,6 +27,9 @@ void Report(Spool &spool, Qvalues &qvalues, const Runinfo &run, Destinations &to
     if (to.Picture) to.Plot.Add(row, run, q[Kstat]);
   }
   if (json) to.Table.Write(spool.Rows() ? "\n]\n" : "]\n");
+  if (summary)
+    to.Table.Write("\n" + std::to_string(spool.Rows()) +
+                   " windows; every column (counts, q-values, notes) with -f tsv, -f json or -o FILE\n");
   if (to.Picture) {
     to.Picture->Write(to.Plot.Svg(title, run));
     to.Picture->Commit();

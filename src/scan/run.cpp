@@ -61,23 +61,13 @@ std::string Localities(const Samplelayout &layout) {
   return text;
 }
 
-// Reads every record into windows, handed to `take`; refuses a run of more
-// than 1000 haplotypes once the calls tell the ploidy.
-void Readwindows(const std::string &vcf, Prepared &p, const Windowtaker &take, std::atomic<std::int64_t> &progress) {
+// Reads every record into windows, handed to `take`.
+void Readwindows(Prepared &p, const Windowtaker &take, std::atomic<std::int64_t> &progress) {
   Windower windower(p.Plan, static_cast<std::int32_t>(p.Layout.Columns.size()), take);
   Vcfrecord record;
   std::int32_t chrom = 0;
-  bool checked = false;
   for (std::int64_t n = 0; p.Source->Next(record, chrom); ++n) {
-    const int ploidy = p.Source->Ploidy();
-    if (!checked && ploidy > 0) {
-      checked = true;
-      const std::size_t haplotypes = p.Layout.Columns.size() * static_cast<std::size_t>(ploidy);
-      if (haplotypes > static_cast<std::size_t>(Mosthaplotypes))
-        Raisefatal(vcf + ": " + std::to_string(haplotypes) + " haplotypes (" + std::to_string(p.Layout.Columns.size()) +
-                   " samples in the map, " + std::to_string(ploidy) + " alleles a call): more than 1000");
-    }
-    windower.Add(record, p.Source->Chromosomes()[static_cast<std::size_t>(chrom)], ploidy);
+    windower.Add(record, p.Source->Chromosomes()[static_cast<std::size_t>(chrom)], p.Source->Ploidy());
     if (n % 4096 == 0) progress = p.Source->Bytesread();
   }
   windower.Finish(p.Source->Ploidy());
@@ -115,7 +105,7 @@ int Scanvcf(const Scanoptions &o) {
   std::atomic<std::int64_t> progress = 0;
   {
     const Progressbar bar(!o.Quiet, "halvik scan: " + o.Inputs.front(), p.Source->Filesize(), progress);
-    Testwindows([&](const Windowtaker &take) { Readwindows(o.Inputs.front(), p, take, progress); }, setup, threads,
+    Testwindows([&](const Windowtaker &take) { Readwindows(p, take, progress); }, setup, threads,
                 [&](Windowresult &&row) {
                   tested += row.Tests[Kstat].Drawn > 0 || row.Tests[Phistat].Drawn > 0;
                   qvalues.Add(row, run);

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "driver/console/failure.h"
+#include "scan/samples.h"
 
 namespace halvik {
 
@@ -212,6 +213,10 @@ bool Vcfsource::Next(Vcfrecord &record, std::int32_t &chrom) {
     // A record reaching into a span from before it was read with the span before.
     if (Indexed && (record.Position < Current.From || record.Position > Current.To)) continue;
     Sorted(record, name, chrom);
+    const std::size_t haplotypes = Chosen.size() * static_cast<std::size_t>(Checks.Ploidy);
+    if (haplotypes > static_cast<std::size_t>(Mosthaplotypes))
+      Refuse(std::to_string(haplotypes) + " haplotypes (" + std::to_string(Chosen.size()) + " samples in the map, " +
+             std::to_string(Checks.Ploidy) + " alleles a call): more than 1000");
     return true;
   }
 }

@@ -35,8 +35,9 @@ class Vcfsource {
   bool Restrict(const std::vector<Readspan> &spans);
 
   // The next record, and its chromosome as an index into Chromosomes();
-  // false at the end. A malformed or unsorted record, or a file that ends
-  // early, raises Fatalerror with a message naming the file and the line.
+  // false at the end. A malformed or unsorted record, a file that ends
+  // early, or calls making more than 1000 haplotypes of the chosen samples,
+  // raise Fatalerror with a message naming the file and the line.
   bool Next(Vcfrecord &record, std::int32_t &chrom);
   const std::vector<std::string> &Chromosomes() const { return Chroms; }
   int Ploidy() const { return Checks.Ploidy; }
