@@ -30,6 +30,8 @@ std::vector<std::int32_t> Identicalgroups(const Distances &distances, std::int32
 Snnpairs Pairsof(const Distances &distances, const Neighbours &nearest) {
   Snnpairs snn;
   snn.Groupof = Identicalgroups(distances, snn.Groups);
+  for (std::int32_t r = 1; r < static_cast<std::int32_t>(snn.Groupof.size()); ++r)
+    if (snn.Groupof[r] >= 0) snn.Grouped.push_back(r);
   std::vector<std::int32_t> seen(static_cast<std::size_t>(snn.Groups), 0);  // by group: the record that named it
   std::size_t at = 0;
   for (std::size_t c = 0; c < nearest.Classes(); ++c) {
@@ -56,9 +58,7 @@ void Snnclasses(const Exactplan &plan, const Lineupsums &sums) {
   const auto count = [&](std::int32_t g, std::int32_t k) -> std::int32_t & {
     return sums.Counts[static_cast<std::size_t>(g) * Row + static_cast<std::size_t>(k)];
   };
-  const std::int32_t n = static_cast<std::int32_t>(snn.Groupof.size()) - 1;
-  for (std::int32_t r = 1; r <= n; ++r)
-    if (snn.Groupof[r] >= 0) ++count(snn.Groupof[r], sums.Place[r]);
+  for (const std::int32_t r : snn.Grouped) ++count(snn.Groupof[r], sums.Place[r]);
   std::size_t at = 0;
   for (std::size_t c = 0; c < snn.Pairend.size(); ++c) {
     std::int64_t shared = 0;
@@ -71,8 +71,7 @@ void Snnclasses(const Exactplan &plan, const Lineupsums &sums) {
     }
     sums.Scratch[c] = shared;
   }
-  for (std::int32_t r = 1; r <= n; ++r)
-    if (snn.Groupof[r] >= 0) count(snn.Groupof[r], sums.Place[r]) = 0;
+  for (const std::int32_t r : snn.Grouped) count(snn.Groupof[r], sums.Place[r]) = 0;
 }
 
 }  // namespace
@@ -89,6 +88,10 @@ Exactplan Makeexactplan(const Distances &distances, const Localities &division) 
   const Amovasums sums = Amovasumsof(distances, division);
   plan.Phist = Planphist(division, sums.Total, distances.Unitshift());
   plan.Withinobserved = sums.Within;
+  plan.Observedside = Varianceside(plan.Phist, plan.Withinobserved.data());
+  // Whole differences are squared Euclidean distances: SSD_A >= 0 and n0 > 1
+  // keep σ²_A + σ²_W above 0 for every division unless every d is 0.
+  plan.Alwayspositive = distances.Whole() && plan.Observedside > 0;
   plan.Snnobserved.resize(plan.Nearest.Classes());
   std::vector<std::int32_t> place(static_cast<std::size_t>(distances.Size()) + 1, 0);
   Placesof(division, Identitylineup(distances.Size()), place.data());
@@ -110,6 +113,7 @@ double Snnlineup(const Exactplan &plan, const Lineupsums &sums) {
 }
 
 bool Phistreaches(const Exactplan &plan, const Lineupsums &sums) {
+  if (plan.Alwayspositive) return Withinatmost(plan.Phist, sums.Within, plan.Withinobserved.data());
   return Phistatleast(plan.Phist, sums.Within, plan.Withinobserved.data());
 }
 

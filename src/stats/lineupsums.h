@@ -27,6 +27,7 @@ struct Snnpairs {
   std::vector<std::int32_t> Pairs;
   std::vector<std::size_t> Pairend;   // in pairs, by class
   std::vector<std::int32_t> Groupof;  // by record 1..N: its group, or -1
+  std::vector<std::int32_t> Grouped;  // the records in a group
   std::int32_t Groups = 0;
 };
 
@@ -37,6 +38,11 @@ struct Exactplan {
   Phistplan Phist;
   std::vector<Wide> Snnobserved;                         // class sums of Snn
   std::array<Wide, Maxlocalities + 1> Withinobserved{};  // d within each locality, exact units
+  // The sign of σ²_A + σ²_W for the observed division (0: ΦST is NaN), and
+  // whether every division's is positive, as with whole differences, so that
+  // ΦST orders divisions by SSD_W alone.
+  int Observedside = 0;
+  bool Alwayspositive = false;
 };
 
 Exactplan Makeexactplan(const Distances &distances, const Localities &division);
