@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "alignment/alignment.h"
+#include "nativetext.h"
 #include "alignment/groups.h"
 
 namespace halvik {

@@ -13,7 +13,6 @@ namespace {
 constexpr std::string_view Names[] = {"native", "fasta", "phylip", "nexus", "clustal"};
 constexpr std::string_view Shownnames[] = {"", "FASTA", "PHYLIP", "NEXUS", "CLUSTAL"};
 // The character of each code; 6 and 7 never reach a finished sample.
-constexpr std::string_view Bases = "AGCTN-??";
 
 Sample Read(Alignmentinput &input, std::optional<Alignmentformat> forced) {
   const std::uint64_t size = input.Size();
@@ -35,11 +34,6 @@ Sample Read(Alignmentinput &input, std::optional<Alignmentformat> forced) {
   return Sample{format, Finish(records), records.Made};
 }
 
-std::string Oneline(std::string text) {
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-  return text;
-}
 
 }  // namespace
 
@@ -48,6 +42,13 @@ std::optional<Alignmentformat> Formatnamed(std::string_view name) {
   for (std::size_t i = 0; i < std::size(Names); ++i)
     if (name == Names[i]) return static_cast<Alignmentformat>(i);
   return std::nullopt;
+}
+
+std::string Oneline(std::string text) {
+  for (char &c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  const std::size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+  return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
 std::variant<Sample, Refusal> Readalignment(std::string_view name, Alignmentinput &input,
@@ -66,23 +67,6 @@ std::variant<Sample, Refusal> Readalignment(std::string_view name, Alignmentinpu
   }
 }
 
-std::string Nativetext(const Sample &sample) {
-  const Packedsample &data = sample.Data;
-  std::size_t size = 0;
-  for (const std::string &label : data.Labels) size += label.size() + static_cast<std::size_t>(data.Length) + 2;
-  std::string text;
-  text.reserve(size);
-  for (std::int32_t r = 0; r < data.Count(); ++r) {
-    text.append(data.Labels[static_cast<std::size_t>(r)]).push_back(' ');
-    const std::uint8_t *codes = data.Codes[static_cast<std::size_t>(r)].data();
-    for (int g = 0; 8 * g < data.Length; ++g) {
-      const std::uint32_t bits = Getgroup(codes, g);
-      for (int k = 0; k < 8 && 8 * g + k < data.Length; ++k) text.push_back(Bases[bits >> (21 - 3 * k) & 7]);
-    }
-    text.push_back('\n');
-  }
-  return text;
-}
 
 std::string Conversionnote(const Sample &sample) {
   std::string note(Shownnames[static_cast<std::size_t>(sample.Format)]);

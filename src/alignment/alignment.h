@@ -56,9 +56,9 @@ struct Refusal {
 std::variant<Sample, Refusal> Readalignment(std::string_view name, Alignmentinput &input,
                                             std::optional<Alignmentformat> forced);
 
-// The sample in Halvik's own format: "label bases\n" per record, as Halvik's
-// own reader can be asked to check it.
-std::string Nativetext(const Sample &sample);
+// A message on one line: line feeds and carriage returns become blanks, and
+// blanks at either end go.
+std::string Oneline(std::string text);
 
 // One line for the user: the format, then each kind of conversion made, e.g.
 // "FASTA; 35 lower-case bases to upper case; 2 ambiguity codes to N". Empty

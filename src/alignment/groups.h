@@ -47,11 +47,4 @@ std::variant<Arrangement, Refusal> Arrange(const std::vector<std::string> &label
 // The sample in the arrangement's order; its labels and codes are moved.
 Packedsample Reordered(Packedsample &&sample, const Arrangement &arrangement);
 
-// Kept for the command line until it reads packed samples: the rules it was
-// written for, by which every label of the map must be in the file and the
-// localities are numbered in the order the map names them.
-std::variant<Arrangement, Refusal> Arrange(const Sample &sample, const Groupmap &map, std::string_view mapname);
-// Kept for the command line until it reads packed samples.
-Sample Reordered(const Sample &sample, const Arrangement &arrangement);
-
 }  // namespace halvik

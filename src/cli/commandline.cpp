@@ -176,6 +176,8 @@ int Run(const Options &options) {
     outputs = std::get<Runoutputs>(std::move(planned));
   }
   if (auto clash = Findcollision(options, outputs)) return Usage(clash->Message);
+  if (!options.List)
+    if (auto error = Makeresultsdir(options)) return Usage(error->Message);
   std::unique_ptr<Groupmap> groups;
   if (!options.Groups.empty()) {
     auto map = Loadgroups(options.Groups);

@@ -55,14 +55,6 @@ std::string Plural(std::int64_t n, const char *one, const char *many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// A refusal's text on one line: its line feeds become blanks.
-std::string Oneline(std::string text) {
-  for (char &c : text)
-    if (c == '\n' || c == '\r') c = ' ';
-  const std::size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
-  return first == std::string::npos ? "" : text.substr(first, last - first + 1);
-}
-
 Rangevalues Rangeof(const Population &pop, std::int32_t first, std::int32_t last, double pi, double k, double kstar) {
   return {"", pop.Seqs[first].Otu, pop.Seqs[last].Otu, last - first + 1, pi, k, kstar};
 }
@@ -270,7 +262,8 @@ Fileresult Analysefile(const Filerequest &request) {
     return Analysebytes(request, bytes);
   } catch (const Ioerror &failure) {
     std::string why = failure.what();
-    if (why.starts_with("cannot create the results file")) why += " (--results-dir DIR or --no-results avoids it)";
+    if (why.starts_with("cannot create the results file") && request.Results == request.File + ".HVK")
+      why += " (--results-dir DIR or --no-results avoids it)";
     return Unanalysed(request, Filestatus::Failed, why, "");
   }
 }

@@ -57,6 +57,16 @@ std::variant<Runoutputs, Usageerror> Planoutputs(const Options &options) {
   return outputs;
 }
 
+std::optional<Usageerror> Makeresultsdir(const Options &options) {
+  if (options.Resultsdir.empty()) return std::nullopt;
+  std::error_code error;
+  fs::create_directories(options.Resultsdir, error);
+  if (error || !fs::is_directory(options.Resultsdir))
+    return Usageerror{"--results-dir " + options.Resultsdir + ": no folder can be made there" +
+                      (error ? ": " + error.message() : "")};
+  return std::nullopt;
+}
+
 std::optional<Usageerror> Findcollision(const Options &options, const Runoutputs &outputs) {
   // Every file by identity: what it is, and whether the run writes it.
   std::map<std::string, std::string> inputs, written;

@@ -28,4 +28,7 @@ std::variant<Runoutputs, Usageerror> Planoutputs(const Options &options);
 // not regular files (/dev/null, a terminal, a pipe) are exempt.
 std::optional<Usageerror> Findcollision(const Options &options, const Runoutputs &outputs);
 
+// Makes the --results-dir folder if it is missing; a usage error if it cannot.
+std::optional<Usageerror> Makeresultsdir(const Options &options);
+
 }  // namespace halvik

@@ -75,7 +75,7 @@ Columns Laterfigures(const Fileresult &r) {
 // observed value.
 Columns Exactcolumns(const Fileresult &r) {
   const Exactshares &e = r.Shares;
-  Columns c = {{"divisions", e.Divisions > 0 ? Json(e.Divisions) : Json("")}};
+  Columns c = {{"divisions", e.Divisions > 0 ? Json(e.Divisions) : Json(nullptr)}};
   for (const Testedstatistic &t : Testedstatistics)
     c.emplace_back(std::string(t.Stem) + "_exact",
                    e.Divisions > 0 && Tested(r, t.Id) ? e.Share[static_cast<std::size_t>(t.Id)] : std::nan(""));
@@ -112,7 +112,7 @@ std::string Field(std::string text) {
 }
 
 std::string Cell(const Json &value) {
-  if (value.is_discarded()) return "";
+  if (value.is_discarded() || value.is_null()) return "";
   if (value.is_string()) return Field(value.get<std::string>());
   if (value.is_number_float()) return Shortest(value.get<double>());
   if (value.is_array()) {

@@ -65,14 +65,25 @@ std::string Padded(std::string text, std::size_t width) {
   return text;
 }
 
+// The P to report: the exact share where every division was visited, else
+// p1 (setting `exact` in the first case).
+double Topreport(const Fileresult &r, int id, bool &exact) {
+  if (r.Shares.Divisions > 0) {
+    exact = true;
+    return r.Shares.Share[static_cast<std::size_t>(id)];
+  }
+  return Plusone(r.Counts[id], r.Lineups).Value();
+}
+
 // For a person at a terminal: the file, N, S, the localities and each tested
-// statistic's value and p1, the P to report, in aligned columns.
+// statistic's value and the P to report, in aligned columns.
 class Summaryout : public Tableout {
  public:
   explicit Summaryout(const Options &options) : Tableout(options) {
     for (const std::string &file : options.Files) Width = std::max(Width, std::min<std::size_t>(file.size(), 40));
     std::string header = Padded("file", Width) + "  " + Padded("N", 5) + Padded("S", 6) + Padded("localities", 14);
-    for (const Testedstatistic &t : Testedstatistics) header += Padded(t.Name, 9) + Padded("p1", 9);
+    for (const Testedstatistic &t : Testedstatistics) header += Padded(t.Name, 9) + Padded("P", 9);
+    while (header.back() == ' ') header.pop_back();
     Writestr(Sink, header + "\n");
   }
   void Add(const Fileresult &result) override {
@@ -91,12 +102,13 @@ class Summaryout : public Tableout {
     std::string sizes;
     for (const Rangevalues &l : r.Localities) sizes += (sizes.empty() ? "" : ",") + std::to_string(l.Size);
     line += Padded(std::to_string(r.Sequences), 5) + Padded(std::to_string(r.Sites), 6) + Padded(sizes, 14);
+    bool exact = false;
     for (const Testedstatistic &t : Testedstatistics) {
-      const bool tested = Tested(r, t.Id);
       line += Padded(Brief(Observedvalue(r.Stats, t.Id)), 9);
-      line += Padded(tested ? Brief(Plusone(r.Counts[t.Id], r.Lineups).Value()) : "-", 9);
+      line += Padded(Tested(r, t.Id) ? Brief(Topreport(r, t.Id, exact)) : "-", 9);
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (exact) line += "  (P exact over every division)";
     Writestr(Sink, line + (r.Status == Filestatus::Failed ? "  (failed: " + r.Message + ")" : "") + "\n");
   }
 

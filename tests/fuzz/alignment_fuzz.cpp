@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "alignment/alignment.h"
+#include "nativetext.h"
 #include "alignment/groups.h"
 #include "driver/console/failure.h"
 #include "seqfile/verify.h"
