@@ -195,4 +195,25 @@ TEST(Scan, UsageErrorsChangeNothing) {
   }
 }
 
+// The fuzzer's seeds and the inputs it once failed on, through the whole
+// program: each is scanned or refused in one line that names it.
+TEST(Scan, FuzzInputsAreScannedOrRefused) {
+  namespace fs = std::filesystem;
+  Put("f.map", "a\tX\nb\tY\nc\tX\nd\tY\ne\tX\nf\tY\n");
+  const fs::path fuzz = fs::path(HALVIK_E2E_DIR).parent_path() / "fuzz";
+  int inputs = 0;
+  for (const char *folder : {"corpus-vcf", "regressions/vcf"})
+    for (const auto &entry : fs::directory_iterator(fuzz / folder)) {
+      Put("f.input", Readfile(entry.path()));
+      const Ran run = Runhalvik("scan -g f.map -w 40,20 -r 7 -s 1 -o f.tsv f.input");
+      EXPECT_TRUE(run.Status == 0 || run.Status == 1) << entry.path() << ": " << run.Err;
+      if (run.Status == 1) {
+        EXPECT_EQ(run.Err.rfind("halvik scan: f", 0), 0u) << entry.path() << ": " << run.Err;
+      }
+      EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << entry.path() << ": " << run.Err;
+      ++inputs;
+    }
+  EXPECT_GE(inputs, 7);
+}
+
 }  // namespace

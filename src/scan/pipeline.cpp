@@ -17,7 +17,7 @@ namespace {
 class Crew {
  public:
   Crew(const Testsetup &setup, int threads, const std::function<void(Windowresult &&)> &sink)
-      : Setup(setup), Sink(sink), Capacity(4 * threads) {
+      : Setup(setup), Sink(sink), Capacity(2 * threads) {
     for (int t = 1; t < threads; ++t) {
       try {
         Workers.emplace_back(&Crew::Work, this);
@@ -39,7 +39,9 @@ class Crew {
 
   void Take(Windowdata &&window) {
     std::unique_lock<std::mutex> lock(Lock);
-    while (Produced - Delivered >= Capacity) Helpwhilewaiting(lock);
+    // Few windows wait, and large ones fewer: memory stays that of a few.
+    while (Produced - Delivered >= Capacity || (Bytes > Budget && Produced > Delivered)) Helpwhilewaiting(lock);
+    Bytes += Size(window);
     Pending.push_back(std::move(window));
     ++Produced;
     Changed.notify_one();
@@ -73,6 +75,7 @@ class Crew {
       failure = std::current_exception();
     }
     lock.lock();
+    Bytes -= Size(window);
     if (failure && !Failure) Failure = failure;
     if (!failure) Done.emplace(window.Index, std::move(result));
     Changed.notify_all();
@@ -96,9 +99,15 @@ class Crew {
     }
   }
 
+  static std::int64_t Size(const Windowdata &w) {
+    return static_cast<std::int64_t>((w.Alleles.size() + w.Missing.size()) * sizeof(std::uint64_t));
+  }
+
   const Testsetup &Setup;
   const std::function<void(Windowresult &&)> &Sink;
-  const std::int64_t Capacity;  // windows read and not yet delivered
+  const std::int64_t Capacity;                      // windows read and not yet delivered
+  static constexpr std::int64_t Budget = 96 << 20;  // bytes of calls waiting or being tested
+  std::int64_t Bytes = 0;
   std::mutex Lock;
   std::condition_variable Changed;
   std::deque<Windowdata> Pending;

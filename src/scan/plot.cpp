@@ -94,20 +94,95 @@ void Plotter::Add(const Windowresult &row, const Runinfo &run, double q) {
   Points.push_back({c, 0.5 * static_cast<double>(row.Start + row.End), kst.Value, Pof(kst, run).Value(), q});
 }
 
-std::string Plotter::Svg(const std::string &title, const Runinfo &run) const {
-  // The chromosomes side by side, each as wide as its windows reach, a small gap between.
-  double total = 0;
-  for (const Extent &e : Chroms) total += static_cast<double>(e.Last - e.First + 1);
-  const double gap = Chroms.size() > 1 ? total * 0.01 : 0, span = total + gap * (Chroms.size() - 1.0);
-  std::vector<double> offset;
-  for (std::size_t c = 0, at = 0; c < Chroms.size(); ++c) {
-    offset.push_back(static_cast<double>(at) + gap * static_cast<double>(c));
-    at += static_cast<std::size_t>(Chroms[c].Last - Chroms[c].First + 1);
-  }
-  const auto x = [&](std::int32_t c, double position) {
+namespace {
+
+// Where each chromosome's positions fall across the page: the chromosomes
+// side by side, each as wide as its windows reach, a small gap between.
+struct Genomeaxis {
+  std::vector<double> Offset, First;
+  double Span = 1;
+  double At(std::int32_t c, double position) const {
     const std::size_t k = static_cast<std::size_t>(c);
-    return Left + (offset[k] + position - static_cast<double>(Chroms[k].First)) / std::max(span, 1.0) * (Right - Left);
-  };
+    return Left + (Offset[k] + position - First[k]) / Span * (Right - Left);
+  }
+};
+
+template <class Extents>
+Genomeaxis Genomeof(const Extents &chroms) {
+  Genomeaxis g;
+  double total = 0;
+  for (const auto &e : chroms) total += static_cast<double>(e.Last - e.First + 1);
+  const double gap = chroms.size() > 1 ? total * 0.01 : 0;
+  for (std::size_t c = 0, at = 0; c < chroms.size(); ++c) {
+    g.Offset.push_back(static_cast<double>(at) + gap * static_cast<double>(c));
+    g.First.push_back(static_cast<double>(chroms[c].First));
+    at += static_cast<std::size_t>(chroms[c].Last - chroms[c].First + 1);
+  }
+  g.Span = std::max(1.0, total + gap * (static_cast<double>(chroms.size()) - 1.0));
+  return g;
+}
+
+std::string Heading(const std::string &title, std::size_t windows, std::size_t tested, const Runinfo &run) {
+  return Text(Left, 30, Xml(title), "start", 16) +
+         Text(Left, 52,
+              std::to_string(windows) + " windows, " + std::to_string(tested) + " tested with " +
+                  std::to_string(run.Lineups) + " lineups (seed " + std::to_string(run.Seed) + ")",
+              "start", 13, Soft) +
+         "<circle cx=\"" + Fixed(Right - 250) + "\" cy=\"47\" r=\"4\" fill=\"" + Found + "\"/>" +
+         Text(Right - 240, 52, "Kst q \xE2\x89\xA4 0.05", "start", 13) + "<circle cx=\"" + Fixed(Right - 120) +
+         "\" cy=\"47\" r=\"4\" fill=\"" + Plain + "\"/>" + Text(Right - 110, 52, "q &gt; 0.05", "start", 13);
+}
+
+// Every other chromosome shaded, each named under the lower panel.
+template <class Extents>
+std::string Bands(const Extents &chroms, const Genomeaxis &genome) {
+  std::string svg;
+  for (std::size_t c = 0; c < chroms.size(); ++c) {
+    const double from = genome.At(static_cast<std::int32_t>(c), static_cast<double>(chroms[c].First));
+    const double to = genome.At(static_cast<std::int32_t>(c), static_cast<double>(chroms[c].Last));
+    if (c % 2 == 1)
+      for (const auto &[top, bottom] : {std::pair{Kettop, Ketbottom}, std::pair{Ptop, Pbottom}})
+        svg += "<rect x=\"" + Fixed(from) + "\" y=\"" + Fixed(top) + "\" width=\"" + Fixed(to - from) + "\" height=\"" +
+               Fixed(bottom - top) + "\" fill=\"" + Band + "\"/>\n";
+    svg += Text((from + to) / 2, Pbottom + 22, Xml(chroms[c].Name), "middle", 13);
+  }
+  return svg;
+}
+
+// Positions along one chromosome, in bp, kb or Mb.
+std::string Positionticks(std::int64_t first, std::int64_t last, const Genomeaxis &genome) {
+  std::string svg;
+  const double step = Tickstep(static_cast<double>(last - first + 1));
+  const double unit = step >= 1e6 ? 1e6 : step >= 1e3 ? 1e3 : 1;
+  for (double v = std::ceil(static_cast<double>(first) / step) * step; v <= static_cast<double>(last); v += step) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%g %s", v / unit, unit == 1e6 ? "Mb" : unit == 1e3 ? "kb" : "bp");
+    const double x = genome.At(0, v);
+    svg += Line(x, Pbottom, x, Pbottom + 5, Soft) + Text(x, Pbottom + 42, text, "middle", 11, Soft);
+  }
+  return svg;
+}
+
+// A dot for each tested window in each panel, vermilion where its Kst
+// q-value is at most 0.05.
+template <class Points>
+std::string Dots(const Points &points, const Genomeaxis &genome, const Axis &kst, const Axis &logp) {
+  std::string svg;
+  for (const auto &p : points) {
+    if (!std::isfinite(p.Kst)) continue;
+    const char *colour = p.Q <= 0.05 ? Found : Plain;
+    const std::string cx = Fixed(genome.At(p.Chrom, p.Position));
+    svg += "<circle cx=\"" + cx + "\" cy=\"" + Fixed(kst.At(p.Kst)) + "\" r=\"2.5\" fill=\"" + colour + "\"/>\n";
+    if (std::isfinite(p.P1))
+      svg += "<circle cx=\"" + cx + "\" cy=\"" + Fixed(logp.At(-std::log10(p.P1))) + "\" r=\"2.5\" fill=\"" + colour +
+             "\"/>\n";
+  }
+  return svg;
+}
+
+}  // namespace
+
+std::string Plotter::Svg(const std::string &title, const Runinfo &run) const {
   double low = 0, high = 0.1;
   std::size_t tested = 0;
   for (const Point &p : Points) {
@@ -118,48 +193,15 @@ std::string Plotter::Svg(const std::string &title, const Runinfo &run) const {
   }
   const Axis kst{low, high + 0.05 * (high - low), Kettop, Ketbottom};
   const Axis logp{0, std::max(1.0, std::ceil(std::log10(run.Lineups + 1.0))), Ptop, Pbottom};
+  const Genomeaxis genome = Genomeof(Chroms);
   std::string svg =
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1200\" height=\"700\" viewBox=\"0 0 1200 700\" "
       "font-family=\"" +
       std::string(Font) + "\">\n<rect width=\"1200\" height=\"700\" fill=\"white\"/>\n";
-  svg += Text(Left, 30, Xml(title), "start", 16);
-  svg += Text(Left, 52,
-              std::to_string(Points.size()) + " windows, " + std::to_string(tested) + " tested with " +
-                  std::to_string(run.Lineups) + " lineups (seed " + std::to_string(run.Seed) + ")",
-              "start", 13, Soft);
-  svg += "<circle cx=\"" + Fixed(Right - 250) + "\" cy=\"47\" r=\"4\" fill=\"" + Found + "\"/>" +
-         Text(Right - 240, 52, "Kst q \xE2\x89\xA4 0.05", "start", 13) + "<circle cx=\"" + Fixed(Right - 120) +
-         "\" cy=\"47\" r=\"4\" fill=\"" + Plain + "\"/>" + Text(Right - 110, 52, "q &gt; 0.05", "start", 13);
-  for (std::size_t c = 0; c < Chroms.size(); ++c) {
-    const double from = x(static_cast<std::int32_t>(c), static_cast<double>(Chroms[c].First));
-    const double to = x(static_cast<std::int32_t>(c), static_cast<double>(Chroms[c].Last));
-    if (c % 2 == 1)
-      for (const auto &[top, bottom] : {std::pair{Kettop, Ketbottom}, std::pair{Ptop, Pbottom}})
-        svg += "<rect x=\"" + Fixed(from) + "\" y=\"" + Fixed(top) + "\" width=\"" + Fixed(to - from) + "\" height=\"" +
-               Fixed(bottom - top) + "\" fill=\"" + Band + "\"/>\n";
-    svg += Text((from + to) / 2, Pbottom + 22, Xml(Chroms[c].Name), "middle", 13);
-  }
+  svg += Heading(title, Points.size(), tested, run) + Bands(Chroms, genome);
   svg += Drawaxis(kst, "Kst") + Drawaxis(logp, "\xE2\x88\x92log10 p1 of Kst");
-  if (Chroms.size() == 1) {
-    const Extent &e = Chroms[0];
-    const double step = Tickstep(static_cast<double>(e.Last - e.First + 1));
-    const double unit = step >= 1e6 ? 1e6 : step >= 1e3 ? 1e3 : 1;
-    for (double v = std::ceil(static_cast<double>(e.First) / step) * step; v <= static_cast<double>(e.Last);
-         v += step) {
-      char text[40];
-      std::snprintf(text, sizeof text, "%g %s", v / unit, unit == 1e6 ? "Mb" : unit == 1e3 ? "kb" : "bp");
-      svg += Line(x(0, v), Pbottom, x(0, v), Pbottom + 5, Soft) + Text(x(0, v), Pbottom + 42, text, "middle", 11, Soft);
-    }
-  }
-  for (const Point &p : Points) {
-    if (!std::isfinite(p.Kst)) continue;
-    const char *colour = p.Q <= 0.05 ? Found : Plain;
-    const std::string cx = Fixed(x(p.Chrom, p.Position));
-    svg += "<circle cx=\"" + cx + "\" cy=\"" + Fixed(kst.At(p.Kst)) + "\" r=\"2.5\" fill=\"" + colour + "\"/>\n";
-    if (std::isfinite(p.P1))
-      svg += "<circle cx=\"" + cx + "\" cy=\"" + Fixed(logp.At(-std::log10(p.P1))) + "\" r=\"2.5\" fill=\"" + colour +
-             "\"/>\n";
-  }
+  if (Chroms.size() == 1) svg += Positionticks(Chroms[0].First, Chroms[0].Last, genome);
+  svg += Dots(Points, genome, kst, logp);
   return svg + Line(Left, Ketbottom, Right, Ketbottom, Soft) + Line(Left, Pbottom, Right, Pbottom, Soft) + "</svg>\n";
 }
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "driver/console/failure.h"
 #include "scan/samples.h"
@@ -76,6 +77,20 @@ std::string Openproblem(Vcfsource::Handles &io, bool &binary, std::int64_t &line
   return problem;
 }
 
+// The header's sample names: none empty, none twice, none holding a
+// character below a blank (htslib passes a header with empty names as
+// names holding tabs and line ends).
+std::string Nameproblem(const std::vector<std::string> &names) {
+  std::set<std::string_view> seen;
+  for (const std::string &name : names) {
+    if (name.empty() ||
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; }))
+      return "the header's sample names are malformed: an empty name, or one holding a tab or a control character";
+    if (!seen.insert(name).second) return "sample " + name + " is named twice in the header";
+  }
+  return "";
+}
+
 }  // namespace
 
 std::variant<std::unique_ptr<Vcfsource>, Refusal> Vcfsource::Open(const std::string &name) {
@@ -91,6 +106,7 @@ std::variant<std::unique_ptr<Vcfsource>, Refusal> Vcfsource::Open(const std::str
   if (!problem.empty()) return Refusal{name + ": " + problem};
   for (int s = 0; s < bcf_hdr_nsamples(source->Io->Header); ++s)
     source->Names.emplace_back(source->Io->Header->samples[s]);
+  if (const std::string names = Nameproblem(source->Names); !names.empty()) return Refusal{name + ": " + names};
   struct stat status;
   if (::stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode)) source->Size = status.st_size;
   return source;
