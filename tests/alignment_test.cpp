@@ -302,7 +302,7 @@ TEST(Detect, ReadsTheFirstLineThatIsNotBlank) {
 }
 
 // The labels of the stickleback file shuffled: arranged by the map, in the
-// order of the FILE and, kept for the command line, in the order of the map.
+// order of the FILE.
 TEST(Groups, ArrangeTheShuffledFileByLocality) {
   const Sample shuffled = Read(Readfile(Root / "tests" / "data" / "stickleback-shuffled.txt"));
   const std::vector<std::string> &labels = shuffled.Data.Labels;
@@ -322,10 +322,6 @@ TEST(Groups, ArrangeTheShuffledFileByLocality) {
     EXPECT_EQ(reordered.Labels[i], labels[sorted[i]]);
     EXPECT_EQ(reordered.Codes[i], shuffled.Data.Codes[sorted[i]]);
   }
-  const Arrangement kept = std::get<Arrangement>(Arrange(shuffled, std::get<Groupmap>(map), "map"));
-  EXPECT_EQ(kept.Names, (std::vector<std::string>{"East", "West"}));
-  EXPECT_EQ(kept.Starts, (std::vector<std::int32_t>{1, 15}));
-  EXPECT_EQ(Reordered(shuffled, kept).Data.Labels[14].substr(0, 4), "WPAC");
 }
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
@@ -418,26 +414,6 @@ TEST(Groups, ArrangeAFilesLabelsByTheMap) {
   for (const auto &[labels, map, expected] : cases) EXPECT_EQ(Arranged(labels, map), expected) << map;
 }
 
-// The rules the command line was written for, kept until it reads packed
-// samples: the map must name the file's labels only, localities in map order.
-TEST(Groups, KeptArrangeRefusesAsTheCommandLineExpects) {
-  const Sample sample = Read("a A\nb A\nc A\nd A\n");
-  const std::pair<std::string, std::string> cases[] = {
-      {"a E\nb E\nc W\nd W\nz W\n", "map: labels of the map not in the file: z"},
-      {"a E\nb E\nc W\nd W\na E\n", "map: labels mapped twice: a"},
-      {"a E\nb E\nc W\n", "map: labels of the file missing from the map: d"},
-      {"c W\na E\nb E\nd W\n", "W:3,4 E:1,2"},
-  };
-  for (const auto &[map, expected] : cases) {
-    const auto arranged = Arrange(sample, std::get<Groupmap>(Readgroups("map", map)), "map");
-    std::string shown;
-    if (const auto *arrangement = std::get_if<Arrangement>(&arranged))
-      shown = arrangement->Names[0] + ":" + std::to_string(arrangement->Order[0] + 1) + "," +
-              std::to_string(arrangement->Order[1] + 1) + " " + arrangement->Names[1] + ":" +
-              std::to_string(arrangement->Order[2] + 1) + "," + std::to_string(arrangement->Order[3] + 1);
-    EXPECT_EQ(shown.empty() ? std::get<Refusal>(arranged).Message : shown, expected) << map;
-  }
-}
 
 }  // namespace
 }  // namespace halvik
