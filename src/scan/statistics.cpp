@@ -5,6 +5,13 @@
 
 namespace halvik {
 
+namespace {
+
+// 2^-shift: multiplying by it scales an image back exactly, as ldexp would.
+double Unit(int shift) { return 1.0 / static_cast<double>(std::uint64_t{1} << shift); }
+
+}  // namespace
+
 Design Designof(const std::vector<std::int32_t> &samplesizes, int ploidy) {
   Design design;
   design.Localities = static_cast<std::int32_t>(samplesizes.size());
@@ -34,27 +41,27 @@ Classtotals Classsums(const Design &design, const Divisionsums &sums) {
 }
 
 Kvalues Kvaluesof(const Design &design, const Classtotals &classes, std::int64_t total, int shift) {
-  const double n = design.Haplotypes;
+  const double unit = Unit(shift), n = design.Haplotypes;
   Kvalues v{0, 0, 0, 0, 0};
   std::int64_t within = 0;
   for (std::size_t c = 0; c < design.Classsizes.size(); ++c) {
     // w_k K_k = (n_k / N) S_k / (n_k (n_k - 1) / 2)
-    v.Ks += 2.0 / (n * (design.Classsizes[c] - 1.0)) * std::ldexp(static_cast<double>(classes[c]), -shift);
+    v.Ks += 2.0 / (n * (design.Classsizes[c] - 1.0)) * (static_cast<double>(classes[c]) * unit);
     within += classes[c];
   }
-  v.Kt = std::ldexp(static_cast<double>(total), -shift) / design.Pairs;
+  v.Kt = static_cast<double>(total) * unit / design.Pairs;
   v.Kst = 1.0 - v.Ks / v.Kt;
-  v.Ft = std::ldexp(static_cast<double>(total - within), -shift) / design.Between;
+  v.Ft = static_cast<double>(total - within) * unit / design.Between;
   v.Fst = 1.0 - v.Ks / v.Ft;
   return v;
 }
 
 double Phistof(const Design &design, const Classtotals &classes, std::int64_t total, int shift) {
-  const double n = design.Haplotypes, p = design.Localities;
-  const double whole = std::ldexp(static_cast<double>(total), -shift) / n;
+  const double unit = Unit(shift), n = design.Haplotypes, p = design.Localities;
+  const double whole = static_cast<double>(total) * unit / n;
   double within = 0;
   for (std::size_t c = 0; c < design.Classsizes.size(); ++c)
-    within += std::ldexp(static_cast<double>(classes[c]), -shift) / design.Classsizes[c];
+    within += static_cast<double>(classes[c]) * unit / design.Classsizes[c];
   const double sigmaw = within / (n - p);
   const double sigmaa = ((whole - within) / (p - 1.0) - sigmaw) / design.Nzero;
   return sigmaa / (sigmaa + sigmaw);

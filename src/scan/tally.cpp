@@ -34,11 +34,16 @@ std::int64_t Tally::Matrixwithin(const std::int64_t *sums, std::size_t matrix) c
   return within;
 }
 
+// With one matrix, the whole-number sum over L N in one division of numbers
+// a long double holds exactly, so that the value depends on the rational
+// alone and not on L.
 double Tally::Snnvalue(const std::int64_t *sums) const {
-  long double total = 0;
   const std::vector<std::uint32_t> &t = Data.Snn->Denominators;
-  for (std::size_t d = 0; d + 2 < Width; ++d)
-    total += static_cast<long double>(Matrixwithin(sums, d + 2)) / (t.empty() ? Data.Snn->Scale : t[d]);
+  if (t.empty())
+    return static_cast<double>(static_cast<long double>(Matrixwithin(sums, 2)) /
+                               (static_cast<long double>(Data.Snn->Scale) * Shape.Haplotypes));
+  long double total = 0;
+  for (std::size_t d = 0; d < t.size(); ++d) total += static_cast<long double>(Matrixwithin(sums, d + 2)) / t[d];
   return static_cast<double>(total / Shape.Haplotypes);
 }
 
