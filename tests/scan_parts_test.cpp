@@ -272,4 +272,41 @@ TEST(Scan, RecordsAreSkippedForTheirReasons) {
   }
 }
 
+TEST(Scan, WindowsLeaveAsSoonAsNoLaterRecordCanFallInThem) {
+  // The scan streams: a window is handed on when a used record passes its end.
+  struct Step {
+    std::int64_t Position;
+    Skipreason Skip;
+    std::vector<std::int64_t> Ended;  // the starts of the windows handed on by then
+  };
+  const std::vector<Step> steps = {{30, Skipreason::Filtered, {}},
+                                   {60, Skipreason::None, {}},
+                                   {130, Skipreason::None, {1}},
+                                   {420, Skipreason::Notbase, {1}},
+                                   {460, Skipreason::None, {1, 101, 201, 301}}};
+  Windowplan plan;
+  plan.Size = plan.Step = 100;
+  std::vector<Windowdata> ended;
+  Windower windower(plan, 2, [&](Windowdata &&w) { ended.push_back(std::move(w)); });
+  for (const Step &step : steps) {
+    Vcfrecord record;
+    record.Position = step.Position;
+    record.Skip = step.Skip;
+    record.Calls = {0, 1, 1, 1};
+    record.Variable = true;
+    windower.Add(record, "c1", 2);
+    std::vector<std::int64_t> starts;
+    for (const Windowdata &w : ended) starts.push_back(w.Start);
+    EXPECT_EQ(starts, step.Ended) << "after position " << step.Position;
+  }
+  windower.Finish(2);
+  ASSERT_EQ(ended.size(), 5u);
+  const std::int64_t records[] = {1, 1, 0, 0, 1}, filtered[] = {1, 0, 0, 0, 0}, other[] = {0, 0, 0, 0, 1};
+  for (std::size_t w = 0; w < 5; ++w) {
+    EXPECT_EQ(ended[w].Records, records[w]) << w;
+    EXPECT_EQ(ended[w].Skipped[0], filtered[w]) << w;
+    EXPECT_EQ(ended[w].Skipped[1], other[w]) << w;
+  }
+}
+
 }  // namespace

@@ -218,17 +218,58 @@ TEST(Scan, BedIntervalsAreWindows) {
 }
 
 TEST(Scan, ThePictureIsWellFormed) {
-  Putcommon();
-  const Ran run = Runhalvik("scan -q -g c.map -w 500 -r 19 -s 1 -o t.tsv --plot p.svg c.vcf");
+  Vcfspec spec = Common();
+  spec.Differentiation = 0;  // some windows' Kst below 0
+  Put("z.vcf", Makevcf(spec));
+  Put("z.map", spec.Samples.Map());
+  const Ran run = Runhalvik("scan -q -g z.map -w 300 -r 19 -s 1 -o t.tsv --plot p.svg z.vcf");
   ASSERT_EQ(run.Status, 0) << run.Err;
   const std::string svg = Get("p.svg");
   EXPECT_TRUE(svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\""));
   EXPECT_TRUE(svg.ends_with("</svg>\n"));
   EXPECT_NE(svg.find(">c1</text>"), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
-  std::size_t circles = 0;
-  for (std::size_t at = svg.find("<circle"); at != std::string::npos; at = svg.find("<circle", at + 1)) ++circles;
-  EXPECT_GE(circles, 2 * Readtable(Get("t.tsv")).size() / 2);
+  const std::vector<Row> rows = Readtable(Get("t.tsv"));
+  ASSERT_TRUE(std::any_of(rows.begin(), rows.end(), [](const Row &r) { return Number(r, "kst") < 0; }));
+  // Every dot inside its panel (Kst 96 to 336, -log10 p1 384 to 624), two for each tested window.
+  std::size_t dots = 0;
+  for (std::size_t at = svg.find("<circle cx=\""); at != std::string::npos; at = svg.find("<circle cx=\"", at + 1)) {
+    const double y = std::stod(svg.substr(svg.find("cy=\"", at) + 4));
+    if (y == 47) continue;  // the legend's
+    EXPECT_TRUE((y >= 96 && y <= 336) || (y >= 384 && y <= 624)) << y;
+    ++dots;
+  }
+  EXPECT_EQ(dots, 2 * static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const Row &r) {
+                  return r.at("kst_p1") != "nan";
+                })));
+}
+
+TEST(Scan, MergeRefusesBrokenTablesNamingTheRow) {
+  Putcommon();
+  ASSERT_EQ(Runhalvik("scan -q -g c.map -w 1000 -r 9 -s 1 -o t.tsv c.vcf").Status, 0);
+  ASSERT_EQ(Runhalvik("scan -q -g c.map -w 1000 -r 9 -s 1 -f json -o t.json c.vcf").Status, 0);
+  nlohmann::ordered_json json = nlohmann::ordered_json::parse(Get("t.json"));
+  const std::string tsv = Get("t.tsv");
+  std::string bent = tsv;
+  const std::size_t third = bent.find('\n', bent.find('\n', bent.find('\n') + 1) + 1) + 1;  // line 4
+  bent.replace(bent.find("\t", third), 1, "\tx");
+  Put("bent.tsv", bent);
+  json[1]["seed"] = 2;
+  Put("seed.json", json.dump());
+  json[1]["seed"] = 1;
+  json[0]["chrom"] = 5;
+  Put("chrom.json", json.dump());
+  const struct {
+    const char *Table, *Says;
+  } cases[] = {{"bent.tsv", "bent.tsv: line 4: start 'x2001' is not a number"},
+               {"seed.json", "seed.json: row 2: lineups, seed, --stop-after or version differ"},
+               {"chrom.json", "chrom.json: row 1: no text chrom"}};
+  for (const auto &c : cases) {
+    const Ran run = Runhalvik(std::string("scan --merge -o never.tsv ") + c.Table);
+    EXPECT_EQ(run.Status, 1) << c.Table;
+    EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(Get("never.tsv"), "");
 }
 
 }  // namespace

@@ -71,9 +71,9 @@ void Bypairs(const Kernel &kernel, const Lineupset &lineups, const std::vector<c
 // Four matrices side by side: one vector add where there were four adds.
 // Matrix m of a window is lane m % 4 of vector m / 4 of each entry. Aligned
 // as its lanes are, so that containers need nothing special.
-typedef std::int64_t Vector4 __attribute__((vector_size(32), aligned(8)));
+typedef std::int64_t Fourwide __attribute__((vector_size(32), aligned(8)));
 struct Lanes {
-  Vector4 V;
+  Fourwide V;
 };
 
 // The window's matrices, and the samples' shares, read four matrices at a
@@ -82,18 +82,18 @@ struct Lanematrices {
   const std::vector<const std::int64_t *> &Matrices;
   const std::vector<std::int64_t> &Shares;  // [s * Count + m]
   std::size_t Width, Samples, Count;
-  [[gnu::always_inline]] void Pair(std::size_t a, std::size_t b, std::size_t v, Vector4 &lanes) const {
-    lanes = Vector4{};
+  [[gnu::always_inline]] void Pair(std::size_t a, std::size_t b, std::size_t v, Fourwide &lanes) const {
+    lanes = Fourwide{};
     if (a >= Samples || b >= Samples) return;
     const std::size_t at = a * Samples + b;
     if (Count == 3 && v == 0) {  // the phased case: plain, logs, Snn
-      lanes = Vector4{Matrices[0][at], Matrices[1][at], Matrices[2][at], 0};
+      lanes = Fourwide{Matrices[0][at], Matrices[1][at], Matrices[2][at], 0};
       return;
     }
     for (std::size_t l = 0; l < 4 && 4 * v + l < Count; ++l) lanes[l] = Matrices[4 * v + l][at];
   }
-  [[gnu::always_inline]] void Share(std::size_t s, std::size_t v, Vector4 &lanes) const {
-    lanes = Vector4{};
+  [[gnu::always_inline]] void Share(std::size_t s, std::size_t v, Fourwide &lanes) const {
+    lanes = Fourwide{};
     if (s >= Samples) return;
     for (std::size_t l = 0; l < 4 && 4 * v + l < Count; ++l) lanes[l] = Shares[s * Count + 4 * v + l];
   }
@@ -132,7 +132,7 @@ struct Tablemaker {
       const std::size_t a = 4 * g + static_cast<std::size_t>(top);
       const std::uint32_t rest = p & ~(1u << top);
       for (std::size_t v = 0; v < width; ++v) {
-        Vector4 add, pair;
+        Fourwide add, pair;
         M.Pair(a, a, v, add);
         for (int j = 0; j < top; ++j)
           if (rest >> j & 1) {
@@ -148,7 +148,7 @@ struct Tablemaker {
     for (std::size_t v = 0; v < width; ++v) table[v] = Lanes{};
     for (std::uint32_t p = 1; p < 16; ++p)
       for (std::size_t v = 0; v < width; ++v) {
-        Vector4 share;
+        Fourwide share;
         M.Share(4 * g + static_cast<std::size_t>(std::countr_zero(p)), v, share);
         table[p * width + v].V = table[(p & (p - 1)) * width + v].V + share;
       }
@@ -160,7 +160,7 @@ struct Tablemaker {
       for (std::size_t v = 0; v < width; ++v) {
         rows[i * 16 * width + v] = Lanes{};
         for (std::uint32_t q = 1; q < 16; ++q) {
-          Vector4 pair;
+          Fourwide pair;
           M.Pair(4 * g + i, 4 * h + static_cast<std::size_t>(std::countr_zero(q)), v, pair);
           rows[(i * 16 + q) * width + v].V = rows[(i * 16 + (q & (q - 1))) * width + v].V + pair;
         }
@@ -192,7 +192,7 @@ template <std::size_t Count, std::size_t Fixed>
   for (std::int32_t r = 0; r < lineups; ++r, acc += stride) {
     const char *row = base + x[r];
     for (std::size_t v = 0; v < width; ++v) {
-      Vector4 sum = reinterpret_cast<const Lanes *>(row + y[0][r])[v].V;
+      Fourwide sum = reinterpret_cast<const Lanes *>(row + y[0][r])[v].V;
       for (std::size_t t = 1; t < Count; ++t) sum += reinterpret_cast<const Lanes *>(row + t * bytes + y[t][r])[v].V;
       acc[v].V += sum;
     }
