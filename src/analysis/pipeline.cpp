@@ -6,8 +6,7 @@
 #include "population/segsites.h"
 #include "seqfile/verify.h"
 #include "stats/diversity.h"
-#include "stats/amova.h"
-#include "stats/neighbours.h"
+#include "stats/tested.h"
 #include "stats/permutation.h"
 #include "stats/subdivision.h"
 
@@ -68,8 +67,7 @@ void Observedivision(Analysis &analysis, Analysisreporter &reporter) {
   analysis.Stats = Subdivisionstats(d, analysis.Division);
   if (analysis.Extended) {
     analysis.Exact = Makeexactplan(d, analysis.Division);
-    analysis.Stats.Snn = Snnof(analysis.Exact.Nearest, analysis.Division);
-    analysis.Stats.Phist = Phistof(d, analysis.Division);
+    Observeothers(analysis.Exact, analysis.Stats);
     analysis.Shares = Exactpvalues(d, analysis.Division, analysis.Exact.Nearest);
   }
   reporter.Observed(analysis);

@@ -100,6 +100,10 @@ Exactplan Makeexactplan(const Distances &distances, const Localities &division) 
   return plan;
 }
 
+double Snnobserved(const Exactplan &plan) {
+  return plan.Divided ? Snnvalue(plan.Nearest, plan.Snnobserved.data()) : std::nan("");
+}
+
 bool Snnreaches(const Exactplan &plan, const Lineupsums &sums) {
   if (!plan.Divided) return false;
   Snnclasses(plan, sums);
@@ -111,6 +115,8 @@ double Snnlineup(const Exactplan &plan, const Lineupsums &sums) {
   Snnclasses(plan, sums);
   return Snnvalue(plan.Nearest, sums.Scratch);
 }
+
+double Phistobserved(const Exactplan &plan) { return Phistvalue(plan.Phist, plan.Withinobserved.data()); }
 
 bool Phistreaches(const Exactplan &plan, const Lineupsums &sums) {
   if (plan.Alwayspositive) return Withinatmost(plan.Phist, sums.Within, plan.Withinobserved.data());

@@ -61,10 +61,14 @@ struct Lineupsums {
 // The room a lineup's Counts need.
 std::size_t Countroom(const Exactplan &plan);
 
-// Snn: counts when the lineup's Snn is at least the observed one, exactly.
+// Snn: the observed value; counts when the lineup's Snn is at least the
+// observed one, exactly.
+double Snnobserved(const Exactplan &plan);
 bool Snnreaches(const Exactplan &plan, const Lineupsums &sums);
 double Snnlineup(const Exactplan &plan, const Lineupsums &sums);
-// ΦST: counts when its SSD_W, exactly, makes ΦST at least the observed one.
+// ΦST: the observed value; counts when its SSD_W, exactly, makes ΦST at
+// least the observed one.
+double Phistobserved(const Exactplan &plan);
 bool Phistreaches(const Exactplan &plan, const Lineupsums &sums);
 double Phistlineup(const Exactplan &plan, const Lineupsums &sums);
 

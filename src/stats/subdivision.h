@@ -7,6 +7,7 @@
 #include "stats/distances.h"
 #include "stats/localities.h"
 #include "stats/observed.h"
+#include "stats/observed.h"
 
 namespace halvik {
 
@@ -23,9 +24,15 @@ struct Subdivision {
   double Ksstar, Ktstar, Kststar;
   double Fsstar, Fbstar, Fsbstar;
   std::array<double, Maxlocalities + 1> Pi, K, Kstar;
-  // Snn (Hudson 2000) and ΦST of an AMOVA: NaN unless they were asked for
-  // (the dialogue does not show them).
-  double Snn = std::numeric_limits<double>::quiet_NaN(), Phist = std::numeric_limits<double>::quiet_NaN();
+  // The tested statistics counted from exact sums (Snn, ΦST), by Testedid:
+  // NaN unless they were asked for (the dialogue does not show them).
+  std::array<double, Testedcount> Others = Nans();
+
+  static std::array<double, Testedcount> Nans() {
+    std::array<double, Testedcount> nans;
+    nans.fill(std::numeric_limits<double>::quiet_NaN());
+    return nans;
+  }
 };
 
 using Rangeestimator = double (*)(const Distances &, std::int32_t, std::int32_t, const Lineup &);
