@@ -239,9 +239,8 @@ TEST(Scan, ThePictureIsWellFormed) {
     EXPECT_TRUE((y >= 96 && y <= 336) || (y >= 384 && y <= 624)) << y;
     ++dots;
   }
-  EXPECT_EQ(dots, 2 * static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const Row &r) {
-                  return r.at("kst_p1") != "nan";
-                })));
+  EXPECT_EQ(dots, 2 * static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(),
+                                                             [](const Row &r) { return r.at("kst_p1") != "nan"; })));
 }
 
 TEST(Scan, MergeRefusesBrokenTablesNamingTheRow) {
