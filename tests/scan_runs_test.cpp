@@ -271,4 +271,40 @@ TEST(Scan, MergeRefusesBrokenTablesNamingTheRow) {
   EXPECT_EQ(Get("never.tsv"), "");
 }
 
+// The stickleback alignment as a VCF of haploid calls, one record per
+// column: its figures are those published for the alignment (Snn 0.82101,
+// PhiST 0.649772 with localities 1 and 15, Kst 0.486052).
+TEST(Scan, SticklebackAsAVcfGivesItsPublishedFigures) {
+  std::vector<std::string> rows;
+  std::istringstream in(Readfile(std::filesystem::path(HALVIK_E2E_DIR).parent_path().parent_path() / "examples" /
+                                 "stickleback-orti.txt"));
+  for (std::string label, bases; in >> label >> bases;) rows.push_back(bases);
+  ASSERT_EQ(rows.size(), 23u);
+  Cohort c;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    c.Names.push_back("h" + std::to_string(i + 1));
+    c.Places.push_back(i < 14 ? "first" : "second");
+  }
+  std::string vcf = std::string(Vcfhead) + Headerline(c);
+  for (std::size_t p = 0; p < rows[0].size(); ++p) {
+    std::string alleles;  // in order of first appearance
+    for (const std::string &r : rows)
+      if (alleles.find(r[p]) == std::string::npos) alleles += r[p];
+    std::string alt;
+    for (std::size_t a = 1; a < alleles.size(); ++a) alt += (a > 1 ? "," : "") + alleles.substr(a, 1);
+    vcf += "orti\t" + std::to_string(p + 1) + "\t.\t" + alleles.substr(0, 1) + "\t" + (alt.empty() ? "." : alt) +
+           "\t.\tPASS\t.\tGT";
+    for (const std::string &r : rows) vcf += "\t" + std::to_string(alleles.find(r[p]));
+    vcf += "\n";
+  }
+  Put("orti.vcf", vcf);
+  Put("orti.map", c.Map());
+  ASSERT_EQ(Runhalvik("scan -q -g orti.map -w 1000 -r 99 -s 1 -o orti.tsv orti.vcf").Status, 0);
+  const Row row = Readtable(Get("orti.tsv")).at(0);
+  EXPECT_EQ(row.at("haplotypes"), "23");
+  EXPECT_NEAR(Number(row, "snn"), 0.82101, 5e-6);
+  EXPECT_NEAR(Number(row, "phi_st"), 0.649772, 5e-7);
+  EXPECT_NEAR(Number(row, "kst"), 0.486052, 5e-7);
+}
+
 }  // namespace
