@@ -191,7 +191,8 @@ std::string Plotter::Svg(const std::string &title, const Runinfo &run) const {
     high = std::max(high, p.Kst);
     tested += std::isfinite(p.P1);
   }
-  const Axis kst{low, high + 0.05 * (high - low), Kettop, Ketbottom};
+  const double pad = 0.05 * (high - low);
+  const Axis kst{low < 0 ? low - pad : low, high + pad, Kettop, Ketbottom};
   const Axis logp{0, std::max(1.0, std::ceil(std::log10(run.Lineups + 1.0))), Ptop, Pbottom};
   const Genomeaxis genome = Genomeof(Chroms);
   std::string svg =
