@@ -8,8 +8,8 @@ namespace halvik {
 
 namespace {
 
-constexpr double Width = 1200, Left = 84, Right = 1170;
-constexpr double Kettop = 96, Ketbottom = 336, Ptop = 384, Pbottom = 624;
+constexpr double Left = 84, Right = 1170;
+constexpr double Ksttop = 96, Kstbottom = 336, Ptop = 384, Pbottom = 624;
 constexpr const char *Font = "DejaVu Sans, Arial, Helvetica, sans-serif";
 // Blue and vermilion stay apart for colour-blind readers; dark enough on white.
 constexpr const char *Ink = "#222222", *Soft = "#555555", *Plain = "#4c72b0", *Found = "#c2410c", *Band = "#f1f1f1",
@@ -141,7 +141,7 @@ std::string Bands(const Extents &chroms, const Genomeaxis &genome) {
     const double from = genome.At(static_cast<std::int32_t>(c), static_cast<double>(chroms[c].First));
     const double to = genome.At(static_cast<std::int32_t>(c), static_cast<double>(chroms[c].Last));
     if (c % 2 == 1)
-      for (const auto &[top, bottom] : {std::pair{Kettop, Ketbottom}, std::pair{Ptop, Pbottom}})
+      for (const auto &[top, bottom] : {std::pair{Ksttop, Kstbottom}, std::pair{Ptop, Pbottom}})
         svg += "<rect x=\"" + Fixed(from) + "\" y=\"" + Fixed(top) + "\" width=\"" + Fixed(to - from) + "\" height=\"" +
                Fixed(bottom - top) + "\" fill=\"" + Band + "\"/>\n";
     svg += Text((from + to) / 2, Pbottom + 22, Xml(chroms[c].Name), "middle", 13);
@@ -192,7 +192,7 @@ std::string Plotter::Svg(const std::string &title, const Runinfo &run) const {
     tested += std::isfinite(p.P1);
   }
   const double pad = 0.05 * (high - low);
-  const Axis kst{low < 0 ? low - pad : low, high + pad, Kettop, Ketbottom};
+  const Axis kst{low < 0 ? low - pad : low, high + pad, Ksttop, Kstbottom};
   const Axis logp{0, std::max(1.0, std::ceil(std::log10(run.Lineups + 1.0))), Ptop, Pbottom};
   const Genomeaxis genome = Genomeof(Chroms);
   std::string svg =
@@ -203,7 +203,7 @@ std::string Plotter::Svg(const std::string &title, const Runinfo &run) const {
   svg += Drawaxis(kst, "Kst") + Drawaxis(logp, "\xE2\x88\x92log10 p1 of Kst");
   if (Chroms.size() == 1) svg += Positionticks(Chroms[0].First, Chroms[0].Last, genome);
   svg += Dots(Points, genome, kst, logp);
-  return svg + Line(Left, Ketbottom, Right, Ketbottom, Soft) + Line(Left, Pbottom, Right, Pbottom, Soft) + "</svg>\n";
+  return svg + Line(Left, Kstbottom, Right, Kstbottom, Soft) + Line(Left, Pbottom, Right, Pbottom, Soft) + "</svg>\n";
 }
 
 }  // namespace halvik
