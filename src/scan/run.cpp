@@ -76,11 +76,11 @@ void Readwindows(Prepared &p, const Windowtaker &take, std::atomic<std::int64_t>
 // One line on standard error when the scan is done.
 void Tell(const std::string &vcf, std::int64_t windows, std::int64_t tested, const Samplelayout &layout,
           const Runinfo &run) {
-  std::fprintf(
-      stderr,
-      "halvik scan: %s: done (%lld windows, %lld tested; %zu samples in %zu localities: %s; %d lineups, seed %u)\n",
-      vcf.c_str(), static_cast<long long>(windows), static_cast<long long>(tested), layout.Columns.size(),
-      layout.Sizes.size(), Localities(layout).c_str(), run.Lineups, run.Seed);
+  std::fprintf(stderr,
+               "halvik scan: %s: done (%lld %s, %lld tested; %zu samples in %zu localities: %s; %d %s, seed %u)\n",
+               vcf.c_str(), static_cast<long long>(windows), windows == 1 ? "window" : "windows",
+               static_cast<long long>(tested), layout.Columns.size(), layout.Sizes.size(), Localities(layout).c_str(),
+               run.Lineups, run.Lineups == 1 ? "lineup" : "lineups", run.Seed);
 }
 
 }  // namespace
