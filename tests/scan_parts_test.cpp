@@ -3,7 +3,6 @@
 // neighbours, the q-values, and the reading of genotypes.
 #include <gtest/gtest.h>
 
-#include "scan/exact.h"
 #include "scan/kernel.h"
 #include "scan/neighbours.h"
 #include "scan/pairs.h"
@@ -18,56 +17,7 @@ namespace {
 using namespace halvik;
 using namespace scantest;
 
-// a q - b p = 1 for coprime p and q, by Euclid's algorithm.
-void Bezout(std::int64_t p, std::int64_t q, std::int64_t &a, std::int64_t &b) {
-  std::int64_t r0 = q, r1 = p, s0 = 1, s1 = 0, t0 = 0, t1 = 1;
-  while (r1 != 0) {
-    const std::int64_t k = r0 / r1;
-    std::tie(r0, r1) = std::pair{r1, r0 - k * r1};
-    std::tie(s0, s1) = std::pair{s1, s0 - k * s1};
-    std::tie(t0, t1) = std::pair{t1, t0 - k * t1};
-  }
-  a = s0;  // s0 q + t0 p = 1
-  b = -t0;
-}
 
-TEST(Scan, FractionSignsAreExact) {
-  struct Sum {
-    std::vector<std::uint32_t> Denominators;
-    std::vector<std::int64_t> Numerators;
-    int Sign;
-  };
-  // Two primes near 2^31: a/p - b/q = 1/(pq), far below a long double's
-  // rounding of terms near 1.
-  const std::int64_t p = 2147483647, q = 2147483629;
-  std::int64_t a = 0, b = 0;
-  Bezout(p, q, a, b);
-  ASSERT_EQ(static_cast<Wide>(a) * q - static_cast<Wide>(b) * p, 1);
-  const std::vector<Sum> sums = {
-      {{3, 7, 21}, {1, 1, -10}, 0},
-      {{3, 7, 21}, {1, 1, -9}, 1},
-      {{3, 7, 21}, {-1, -1, 9}, -1},
-      {{5}, {0}, 0},
-      {{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)}, {a, -b}, 1},
-      {{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)}, {-a, b}, -1},
-      {{static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(q)}, {p, -q}, 0},
-      {{4, 6, 10, 14, 22, 26}, {INT64_MAX / 4, -INT64_MAX / 6, 0, 0, 0, 1}, 1},
-  };
-  for (const Sum &s : sums) EXPECT_EQ(Fractionsum(s.Denominators).Sign(s.Numerators.data()), s.Sign);
-  // Against whole numbers over the common multiple, where it is small.
-  std::mt19937 random(3);
-  for (int trial = 0; trial < 2000; ++trial) {
-    std::vector<std::uint32_t> d;
-    std::vector<std::int64_t> n;
-    Wide total = 0;
-    for (int j = 0; j < 4; ++j) {
-      d.push_back(1 + random() % 12);
-      n.push_back(static_cast<std::int64_t>(random() % 41) - 20);
-      total += static_cast<Wide>(n.back()) * (27720 / d.back());  // 27720 = lcm(1..12)
-    }
-    EXPECT_EQ(Fractionsum(d).Sign(n.data()), (total > 0) - (total < 0));
-  }
-}
 
 // Each locality's sum over its pairs and its samples' own pairs, plainly.
 std::vector<std::int64_t> Plainsums(const Lineupset &lineups, const std::vector<std::vector<std::int64_t>> &m,

@@ -1,7 +1,6 @@
 # The genome scan's sources (halvik scan), part of the core library.
 set(HALVIK_SCAN_SOURCES
   src/scan/collect.cpp
-  src/scan/exact.cpp
   src/scan/kernel.cpp
   src/scan/lineups.cpp
   src/scan/merge.cpp

@@ -9,14 +9,13 @@ Tally::Tally(const Design &design, const Windowmatrices &matrices, const std::in
   Phiclasses = Classsums(design, Sumsof(observed, 0));
   Plain = Kvaluesof(design, Phiclasses, matrices.Totals[0], matrices.Plainshift);
   Phist = Phistof(design, Phiclasses, matrices.Totals[0], matrices.Plainshift);
-  if (design.Classsizes.size() > 1) {
-    std::vector<std::uint32_t> sizes(design.Classsizes.begin(), design.Classsizes.end());
-    Phifractions = std::make_unique<Fractionsum>(sizes);
-  }
+  if (design.Classsizes.size() > 1)
+    Phifractions = Planfractions(std::vector<std::int32_t>(design.Classsizes.begin(), design.Classsizes.end()));
   if (matrices.Phased) {
     Logs = Kvaluesof(design, Classsums(design, Sumsof(observed, 1)), matrices.Totals[1], matrices.Logshift);
     for (std::size_t m = 2; m < Width; ++m) Snnobserved.push_back(Matrixwithin(observed, m));
-    if (!matrices.Snn->Denominators.empty()) Snnfractions = std::make_unique<Fractionsum>(matrices.Snn->Denominators);
+    const std::vector<std::uint32_t> &ties = matrices.Snn->Denominators;
+    if (!ties.empty()) Snnfractions = Planfractions(std::vector<std::int32_t>(ties.begin(), ties.end()));
     Snn = Snnvalue(observed);
   }
   const double values[Testcount] = {Plain.Kst, Plain.Fst, Logs.Kst, Logs.Fst, Snn, Phist};
@@ -48,17 +47,18 @@ double Tally::Snnvalue(const std::int64_t *sums) const {
 }
 
 bool Tally::Phireaches(const Classtotals &classes) const {
-  std::int64_t delta[Mostlocalities];
-  for (std::size_t c = 0; c < Shape.Classsizes.size(); ++c) delta[c] = classes[c] - Phiclasses[c];
-  const int sign = Phifractions ? Phifractions->Sign(delta) : (delta[0] > 0) - (delta[0] < 0);
+  Wide lineup[Mostlocalities], observed[Mostlocalities];
+  for (std::size_t c = 0; c < Shape.Classsizes.size(); ++c) lineup[c] = classes[c], observed[c] = Phiclasses[c];
+  const int sign = Phifractions ? Fractionsign(*Phifractions, lineup, observed)
+                                : (lineup[0] > observed[0]) - (lineup[0] < observed[0]);
   return sign <= 0 && !std::isnan(Phistof(Shape, classes, Data.Totals[0], Data.Plainshift));
 }
 
 bool Tally::Snnreaches(const std::int64_t *sums) const {
   if (!Snnfractions) return Matrixwithin(sums, 2) >= Snnobserved[0];
-  std::vector<std::int64_t> delta(Snnobserved.size());
-  for (std::size_t d = 0; d < delta.size(); ++d) delta[d] = Matrixwithin(sums, d + 2) - Snnobserved[d];
-  return Snnfractions->Sign(delta.data()) >= 0;
+  std::vector<Wide> lineup(Snnobserved.size()), observed(Snnobserved.begin(), Snnobserved.end());
+  for (std::size_t d = 0; d < lineup.size(); ++d) lineup[d] = Matrixwithin(sums, d + 2);
+  return Fractionsign(*Snnfractions, lineup.data(), observed.data()) >= 0;
 }
 
 void Tally::Add(const std::int64_t *sums, std::int32_t r) {

@@ -11,9 +11,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "scan/exact.h"
+#include "stats/fractions.h"
 #include "scan/neighbours.h"
 #include "scan/result.h"
 #include "scan/statistics.h"
@@ -55,7 +56,9 @@ class Tally {
   Kvalues Plain{}, Logs{};
   double Phist = Nan, Snn = Nan;
   Classtotals Phiclasses{};
-  std::unique_ptr<Fractionsum> Phifractions, Snnfractions;
+  // The exact comparisons of ΦST (over the size classes) and of Snn (over its
+  // neighbour counts), where they have more than one denominator.
+  std::optional<Fractionplan> Phifractions, Snnfractions;
   std::vector<std::int64_t> Snnobserved;  // within sum of each of Snn's matrices
   std::array<bool, Testcount> Tested{};
   std::array<std::int32_t, Testcount> Counts{}, Stoppedat{};
