@@ -8,6 +8,7 @@
 
 #include "cli/fileanalysis.h"
 #include "cli/lineupfiles.h"
+#include "cli/options.h"
 #include "cli/pairwise.h"
 #include "cli/table.h"
 #include "stats/tested.h"
@@ -27,8 +28,9 @@ std::string Example(const std::string &name) {
 }
 
 Fileresult Analysed(const std::string &file, std::vector<std::int32_t> starts, std::int32_t lineups, std::uint32_t seed,
-                    bool everyvalue = false, bool pairwise = false) {
+                    bool everyvalue = false, bool pairwise = false, Missingpolicy missing = Missingpolicy::State) {
   Filerequest request;
+  request.Missing = missing;
   request.File = file;
   request.Results = file + ".HVK";
   request.Starts = std::move(starts);
@@ -234,29 +236,65 @@ TEST(Commandline, EveryLineupsValuesGiveTheCounts) {
 
 // A pair's row is the row of the file of the two localities' sequences alone,
 // with the pair's seed.
+// Under every policy; the second sample has a segregating site holding a gap
+// in the first pair, which the pair's warning must count.
 TEST(Commandline, APairsRowIsTheAnalysisOfItsOwnFile) {
   const support::Inworkfolder here;
-  const std::string lines = Example("dolphin-dloop.txt");
-  Writefile("dolphin.txt", lines);
-  const std::vector<std::int32_t> starts = {1, 69, 109, 127};
-  const Fileresult whole = Analysed("dolphin.txt", {1, 69, 109}, 299, 77, false, true);
-  ASSERT_EQ(whole.Pairs.size(), 3u);
-  std::vector<std::string> records;
-  std::istringstream in(lines);
-  for (std::string line; std::getline(in, line);) records.push_back(line + "\n");
-  std::size_t p = 0;
-  for (std::int32_t i = 1; i <= 3; ++i)
-    for (std::int32_t j = i + 1; j <= 3; ++j, ++p) {
-      std::string pairfile;
-      for (std::int32_t k : {i, j})
-        for (std::int32_t r = starts[static_cast<std::size_t>(k - 1)]; r < starts[static_cast<std::size_t>(k)]; ++r)
-          pairfile += records[static_cast<std::size_t>(r - 1)];
-      Writefile("pair.txt", pairfile);
-      const std::int32_t second = starts[static_cast<std::size_t>(i)] - starts[static_cast<std::size_t>(i - 1)] + 1;
-      const Fileresult alone = Analysed("pair.txt", {1, second}, 299, Pairseed(77, i, j));
-      EXPECT_EQ(Figures(whole.Pairs[p]), Figures(alone)) << i << "-" << j;
-      EXPECT_EQ(whole.Pairs[p].Pair, std::to_string(i) + "-" + std::to_string(j));
+  struct Sample {
+    std::string lines;
+    std::vector<std::int32_t> starts;
+  } const samples[] = {
+      {Example("dolphin-dloop.txt"), {1, 69, 109, 127}},
+      {"a1 ACGTACGT\na2 -CGTACGA\nb1 GCGTACGT\nb2 ACGTACGA\nc1 ACGTTCGT\nc2 ACGTACGT\n", {1, 3, 5, 7}}};
+  for (const Sample &sample : samples)
+    for (const Missingpolicy missing : {Missingpolicy::State, Missingpolicy::Complete, Missingpolicy::Pairwise}) {
+      const std::vector<std::int32_t> &starts = sample.starts;
+      Writefile("whole.txt", sample.lines);
+      std::vector<std::string> records;
+      std::istringstream in(sample.lines);
+      for (std::string line; std::getline(in, line);) records.push_back(line + "\n");
+      const Fileresult whole = Analysed("whole.txt", {starts[0], starts[1], starts[2]}, 299, 77, false, true, missing);
+      ASSERT_EQ(whole.Pairs.size(), 3u);
+      std::size_t p = 0;
+      for (std::int32_t i = 1; i <= 3; ++i)
+        for (std::int32_t j = i + 1; j <= 3; ++j, ++p) {
+          std::string pairfile;
+          for (std::int32_t k : {i, j})
+            for (std::int32_t r = starts[static_cast<std::size_t>(k - 1)]; r < starts[static_cast<std::size_t>(k)]; ++r)
+              pairfile += records[static_cast<std::size_t>(r - 1)];
+          Writefile("pair.txt", pairfile);
+          const std::int32_t second = starts[static_cast<std::size_t>(i)] - starts[static_cast<std::size_t>(i - 1)] + 1;
+          const Fileresult alone = Analysed("pair.txt", {1, second}, 299, Pairseed(77, i, j), false, false, missing);
+          const std::string where =
+              std::to_string(i) + "-" + std::to_string(j) + " policy " + std::to_string(static_cast<int>(missing));
+          EXPECT_EQ(Figures(whole.Pairs[p]), Figures(alone)) << where;
+          // The pair says what its own gaps did, as its own file would.
+          EXPECT_EQ(whole.Pairs[p].Gappedsites, alone.Gappedsites) << where;
+          EXPECT_EQ(whole.Pairs[p].Warnings, alone.Warnings) << where;
+          EXPECT_EQ(whole.Pairs[p].Pair, std::to_string(i) + "-" + std::to_string(j));
+        }
     }
+}
+
+// A number option takes its bounds themselves (-r 29999, --seed 4294967295)
+// and nothing beyond them or other than digits.
+TEST(Commandline, WholeNumbersIncludeTheirBounds) {
+  struct Number {
+    const char *text;
+    std::int64_t lowest, highest;
+    std::optional<std::int64_t> value;
+  } const numbers[] = {{"29999", 1, 29999, 29999},
+                       {"1", 1, 29999, 1},
+                       {"30000", 1, 29999, {}},
+                       {"0", 1, 29999, {}},
+                       {"4294967295", 0, 4294967295, 4294967295},
+                       {"0", 0, 4294967295, 0},
+                       {"4294967296", 0, 4294967295, {}},
+                       {"007", 1, 30, 7},
+                       {"+7", 1, 30, {}},
+                       {"", 1, 30, {}},
+                       {"1234567890123456789", 1, INT64_MAX, {}}};
+  for (const Number &n : numbers) EXPECT_EQ(Wholenumber(n.text, n.lowest, n.highest), n.value) << n.text;
 }
 
 // Without --seed the table reports the seed drawn; given back, it repeats the run.
