@@ -258,11 +258,13 @@ TEST(Scan, MergeRefusesBrokenTablesNamingTheRow) {
   json[1]["seed"] = 1;
   json[0]["chrom"] = 5;
   Put("chrom.json", json.dump());
+  Put("cut.json", Get("t.json").substr(0, 40));
   const struct {
     const char *Table, *Says;
   } cases[] = {{"bent.tsv", "bent.tsv: line 4: start 'x2001' is not a number"},
                {"seed.json", "seed.json: row 2: lineups, seed, --stop-after or version differ"},
-               {"chrom.json", "chrom.json: row 1: no text chrom"}};
+               {"chrom.json", "chrom.json: row 1: no text chrom"},
+               {"cut.json", "cut.json: not a JSON table of halvik scan"}};
   for (const auto &c : cases) {
     const Ran run = Runhalvik(std::string("scan --merge -o never.tsv ") + c.Table);
     EXPECT_EQ(run.Status, 1) << c.Table;
