@@ -231,11 +231,13 @@ TEST(Scan, ThePictureIsWellFormed) {
   EXPECT_EQ(svg.find("nan"), std::string::npos);
   const std::vector<Row> rows = Readtable(Get("t.tsv"));
   ASSERT_TRUE(std::any_of(rows.begin(), rows.end(), [](const Row &r) { return Number(r, "kst") < 0; }));
-  // Every dot inside its panel (Kst 96 to 336, -log10 p1 384 to 624), two for each tested window.
+  // Every dot inside its panel (x 84 to 1170; Kst 96 to 336, -log10 p1 384
+  // to 624), two for each tested window.
   std::size_t dots = 0;
   for (std::size_t at = svg.find("<circle cx=\""); at != std::string::npos; at = svg.find("<circle cx=\"", at + 1)) {
-    const double y = std::stod(svg.substr(svg.find("cy=\"", at) + 4));
+    const double x = std::stod(svg.substr(at + 12)), y = std::stod(svg.substr(svg.find("cy=\"", at) + 4));
     if (y == 47) continue;  // the legend's
+    EXPECT_TRUE(x >= 84 && x <= 1170) << x;
     EXPECT_TRUE((y >= 96 && y <= 336) || (y >= 384 && y <= 624)) << y;
     ++dots;
   }
