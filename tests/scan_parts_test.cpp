@@ -223,17 +223,19 @@ TEST(Scan, RecordsAreSkippedForTheirReasons) {
 }
 
 TEST(Scan, WindowsLeaveAsSoonAsNoLaterRecordCanFallInThem) {
-  // The scan streams: a window is handed on when a used record passes its end.
+  // The scan streams: a window is handed on when a used record passes its
+  // end, and records no open window holds are let go.
   struct Step {
     std::int64_t Position;
     Skipreason Skip;
     std::vector<std::int64_t> Ended;  // the starts of the windows handed on by then
+    std::size_t Held;
   };
-  const std::vector<Step> steps = {{30, Skipreason::Filtered, {}},
-                                   {60, Skipreason::None, {}},
-                                   {130, Skipreason::None, {1}},
-                                   {420, Skipreason::Notbase, {1}},
-                                   {460, Skipreason::None, {1, 101, 201, 301}}};
+  const std::vector<Step> steps = {{30, Skipreason::Filtered, {}, 1},
+                                   {60, Skipreason::None, {}, 2},
+                                   {130, Skipreason::None, {1}, 1},
+                                   {420, Skipreason::Notbase, {1}, 2},
+                                   {460, Skipreason::None, {1, 101, 201, 301}, 2}};
   Windowplan plan;
   plan.Size = plan.Step = 100;
   std::vector<Windowdata> ended;
@@ -248,6 +250,7 @@ TEST(Scan, WindowsLeaveAsSoonAsNoLaterRecordCanFallInThem) {
     std::vector<std::int64_t> starts;
     for (const Windowdata &w : ended) starts.push_back(w.Start);
     EXPECT_EQ(starts, step.Ended) << "after position " << step.Position;
+    EXPECT_EQ(windower.Heldrecords(), step.Held) << "after position " << step.Position;
   }
   windower.Finish(2);
   ASSERT_EQ(ended.size(), 5u);

@@ -25,6 +25,8 @@ class Windower {
   // The file has ended: the last windows, and with --regions the intervals
   // of chromosomes the file never reached.
   void Finish(int ploidy);
+  // Records kept for the windows still open: what the scan's memory grows with.
+  std::size_t Heldrecords() const { return Buffer.size(); }
 
  private:
   // A record kept for the windows still open. Bits holds, for a record that
