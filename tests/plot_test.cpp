@@ -134,7 +134,7 @@ TEST(Plot, HostileNamesAndDegenerateValuesStayWellformed) {
       {"caf\xC3\xA9 \xF0\x9F\xA7\xAC", "", plain, {"caf\xC3\xA9 \xF0\x9F\xA7\xAC<"}},
       {std::string(5000, 'x'), "", plain, {"x\xE2\x80\xA6x"}},
       {"one", "", {Panel("Kst", 0.0, zeros), Panel("Fst", Nan, nans), Panel("K*st", 0.0, {}), Panel("F*sb", Nan, {})},
-       {"29999 lineups not a number"}},
+       {"29999 lineups not a number", "nothing was tested"}},
       {"r1", "", {Panel("Kst", 0.3, {0.1}), Panel("Fst", Inf, {1.0, 2.0, Nan}), Panel("K*st", -Inf, {Inf, -Inf, Nan}),
                   Panel("F*sb", 5.0, {5.0, 5.0})},
        {"0 of 1 lineup at least", "1 lineup not a number: left out", "1 lineup not a number, 2 lineups infinite"}},
