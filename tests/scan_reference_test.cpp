@@ -21,6 +21,7 @@ const Referencecase Cases[] = {
     {"PhasedThreeLocalitiesOfTwoSizes", {4, 3, 4}, 0.08, 0.0, 1500, 12},
     {"PhasedNothingMissing", {6, 6}, 0.0, 0.0, 1000, 13},
     {"UnphasedWithMissingCalls", {5, 5}, 0.1, 1.0, 1000, 14},
+    {"PhasedThirtyLocalities", std::vector<int>(30, 2), 0.0, 0.0, 1500, 15},  // the most a map may name
 };
 
 // The chosen samples arranged by locality (first appearance), VCF order within.
