@@ -123,17 +123,25 @@ std::vector<std::string> Gappedrows(std::mt19937 &random, int n, int length) {
 TEST(Missing, EveryPolicyMatchesAnIndependentReference) {
   const support::Inworkfolder here;
   std::mt19937 random(2026);
-  for (int trial = 0; trial < 6; ++trial) {
-    const int n = 9 + trial % 3, length = 30 + 7 * trial;
+  // Six samples in three localities, and one in thirty, the most there may be.
+  for (int trial = 0; trial < 7; ++trial) {
+    const int n = trial < 6 ? 9 + trial % 3 : 60, length = 30 + 7 * trial;
+    std::vector<std::int32_t> starts = {1, 4, 7};
+    if (trial == 6) {
+      starts.clear();
+      for (std::int32_t k = 0; k < 30; ++k) starts.push_back(2 * k + 1);
+    }
     const std::vector<std::string> rows = Gappedrows(random, n, length);
     std::string file;
     for (std::size_t i = 0; i < rows.size(); ++i) file += "s" + std::to_string(i + 1) + " " + rows[i] + "\n";
     support::Writefile("gaps.txt", file);
     for (const Missingpolicy policy : {Missingpolicy::State, Missingpolicy::Complete, Missingpolicy::Pairwise}) {
-      const Reference reference{rows, {1, 4, 7, n + 1}, policy};
+      std::vector<std::int32_t> bounds = starts;
+      bounds.push_back(n + 1);
+      const Reference reference{rows, bounds, policy};
       Filerequest request;
       request.File = "gaps.txt";
-      request.Starts = {1, 4, 7};
+      request.Starts = starts;
       request.Lineups = 200;
       request.Seed = 31u + static_cast<std::uint32_t>(trial);
       request.Missing = policy;
