@@ -71,13 +71,13 @@ TEST(Scan, BothWaysOfSummingLineupsAgree) {
 TEST(Scan, SnnCountsAreTheSameWhateverTheCommonMultiple) {
   // Few variants and many samples: many ties, and nearest-neighbour counts of
   // many sizes, whose common multiple passes any small bound.
-  Vcfspec spec;
-  spec.Samples = Makecohort({9, 11, 8});
-  spec.Records = 30;
-  spec.Missing = 0.15;
-  spec.Seed = 21;
-  Put("n.vcf", Makevcf(spec));
-  const Assembled a = Assemble("n.vcf", spec.Samples.Map(), 1000);
+  Vcfrecipe recipe;
+  recipe.Samples = Makecohort({9, 11, 8});
+  recipe.Records = 30;
+  recipe.Missing = 0.15;
+  recipe.Seed = 21;
+  Put("n.vcf", Makevcf(recipe));
+  const Assembled a = Assemble("n.vcf", recipe.Samples.Map(), 1000);
   Testsetup single = Setuptests(a.Layout, 99, 4, 0), several = Setuptests(a.Layout, 99, 4, 0);
   several.Snnlargest = 1;
   int tested = 0, split = 0;

@@ -43,15 +43,15 @@ class Reference : public ::testing::TestWithParam<Referencecase> {};
 
 TEST_P(Reference, WindowsMatchThePlainComputation) {
   const Referencecase &c = GetParam();
-  Vcfspec spec;
-  spec.Samples = Makecohort(c.Sizes);
-  spec.Missing = c.Missing;
-  spec.Unphasedshare = c.Unphased;
-  spec.Triallelic = c.Unphased == 0.0;  // the genotype formula is for two alleles
-  spec.Seed = c.Seed;
-  const std::string vcf = Makevcf(spec);
+  Vcfrecipe recipe;
+  recipe.Samples = Makecohort(c.Sizes);
+  recipe.Missing = c.Missing;
+  recipe.Unphasedshare = c.Unphased;
+  recipe.Triallelic = c.Unphased == 0.0;  // the genotype formula is for two alleles
+  recipe.Seed = c.Seed;
+  const std::string vcf = Makevcf(recipe);
   Put("r.vcf", vcf);
-  Put("r.map", spec.Samples.Map());
+  Put("r.map", recipe.Samples.Map());
   constexpr int Lineupcount = 199;
   const Ran run = Runhalvik("scan -q -g r.map -w " + std::to_string(c.Window) + " -r 199 -s " + std::to_string(c.Seed) +
                             " -o r.tsv r.vcf");
@@ -59,7 +59,7 @@ TEST_P(Reference, WindowsMatchThePlainComputation) {
   const std::vector<Row> rows = Readtable(Get("r.tsv"));
   const std::vector<Record> records = Readrecords(vcf);
   std::vector<int> arranged;
-  const std::vector<int> columns = Arrangedcolumns(spec.Samples, arranged);
+  const std::vector<int> columns = Arrangedcolumns(recipe.Samples, arranged);
   const int places = static_cast<int>(c.Sizes.size());
   const auto lineups = Lineups(arranged, Lineupcount, c.Seed);
   ASSERT_FALSE(rows.empty());

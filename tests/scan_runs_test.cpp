@@ -11,16 +11,16 @@ namespace {
 
 using namespace scantest;
 
-const Vcfspec &Common() {
-  static const Vcfspec spec = [] {
-    Vcfspec s;
+const Vcfrecipe &Common() {
+  static const Vcfrecipe recipe = [] {
+    Vcfrecipe s;
     s.Samples = Makecohort({7, 6, 5});
     s.Records = 400;
     s.Length = 6000;
     s.Seed = 31;
     return s;
   }();
-  return spec;
+  return recipe;
 }
 
 // The common VCF and its map in the working folder, once.
@@ -118,10 +118,10 @@ TEST(Scan, QvaluesAreBenjaminiHochbergOverTheRunsWindows) {
 }
 
 TEST(Scan, StoppingAfterHLineupsCountsTheFirstHThatReach) {
-  Vcfspec spec = Common();
-  spec.Differentiation = 0;  // most statistics reach H soon
-  Put("c.vcf", Makevcf(spec));
-  Put("c.map", spec.Samples.Map());
+  Vcfrecipe recipe = Common();
+  recipe.Differentiation = 0;  // most statistics reach H soon
+  Put("c.vcf", Makevcf(recipe));
+  Put("c.map", recipe.Samples.Map());
   const std::string common = "scan -q -g c.map -w 6000 -s 5 ";
   ASSERT_EQ(Runhalvik(common + "-r 400 --stop-after 4 -o h.tsv c.vcf").Status, 0);
   ASSERT_EQ(Runhalvik(common + "-r 400 -o all.tsv c.vcf").Status, 0);
@@ -148,13 +148,13 @@ TEST(Scan, StoppingAfterHLineupsCountsTheFirstHThatReach) {
 }
 
 TEST(Scan, MergedPiecesAreTheWholeRun) {
-  Vcfspec spec = Common();
-  std::string vcf = Makevcf(spec);
-  spec.Seed = 32;
-  const std::string second = Makevcf(spec);  // its records again, as chromosome c2
+  Vcfrecipe recipe = Common();
+  std::string vcf = Makevcf(recipe);
+  recipe.Seed = 32;
+  const std::string second = Makevcf(recipe);  // its records again, as chromosome c2
   for (std::size_t at = second.find("\nc1\t"); at != std::string::npos; at = second.find("\nc1\t", at + 1))
     vcf += "c2" + second.substr(at + 3, second.find('\n', at + 1) - at - 2);
-  Put("m.map", spec.Samples.Map());
+  Put("m.map", recipe.Samples.Map());
   Putbgzipped("m.vcf.gz", vcf, true);
   const std::string common = "scan -q -g m.map -w 1000,500 -r 59 -s 2 ";
   ASSERT_EQ(Runhalvik(common + "-o whole.tsv m.vcf.gz").Status, 0);
@@ -218,10 +218,10 @@ TEST(Scan, BedIntervalsAreWindows) {
 }
 
 TEST(Scan, ThePictureIsWellFormed) {
-  Vcfspec spec = Common();
-  spec.Differentiation = 0;  // some windows' Kst below 0
-  Put("z.vcf", Makevcf(spec));
-  Put("z.map", spec.Samples.Map());
+  Vcfrecipe recipe = Common();
+  recipe.Differentiation = 0;  // some windows' Kst below 0
+  Put("z.vcf", Makevcf(recipe));
+  Put("z.map", recipe.Samples.Map());
   const Ran run = Runhalvik("scan -q -g z.map -w 300 -r 19 -s 1 -o t.tsv --plot p.svg z.vcf");
   ASSERT_EQ(run.Status, 0) << run.Err;
   const std::string svg = Get("p.svg");

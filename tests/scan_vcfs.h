@@ -39,7 +39,7 @@ struct Cohort {
   }
 };
 
-struct Vcfspec {
+struct Vcfrecipe {
   Cohort Samples;
   int Records = 60;
   std::int64_t Length = 3000;  // positions drawn from 1..Length
@@ -61,19 +61,19 @@ inline std::string Headerline(const Cohort &c) {
 // Records at distinct positions on chromosome c1, some of each kind the
 // scan skips, some with three alleles and invariant sites among them; each
 // locality leans to its own allele frequency.
-inline std::string Makevcf(const Vcfspec &spec) {
-  std::mt19937_64 random(spec.Seed);
+inline std::string Makevcf(const Vcfrecipe &recipe) {
+  std::mt19937_64 random(recipe.Seed);
   std::uniform_real_distribution<double> unit(0, 1);
   std::vector<std::int64_t> positions;
-  while (positions.size() < static_cast<std::size_t>(spec.Records)) {
-    const std::int64_t p = 1 + static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(spec.Length));
+  while (positions.size() < static_cast<std::size_t>(recipe.Records)) {
+    const std::int64_t p = 1 + static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(recipe.Length));
     if (std::find(positions.begin(), positions.end(), p) == positions.end()) positions.push_back(p);
   }
   std::sort(positions.begin(), positions.end());
-  std::string vcf = std::string(Vcfhead) + Headerline(spec.Samples);
+  std::string vcf = std::string(Vcfhead) + Headerline(recipe.Samples);
   for (const std::int64_t p : positions) {
     const double kind = unit(random);
-    std::string ref = "A", alt = kind < 0.1 ? "." : kind < 0.2 && spec.Triallelic ? "G,T" : "G", filter = "PASS";
+    std::string ref = "A", alt = kind < 0.1 ? "." : kind < 0.2 && recipe.Triallelic ? "G,T" : "G", filter = "PASS";
     if (kind > 0.95)
       filter = "q10";
     else if (kind > 0.92)
@@ -83,8 +83,8 @@ inline std::string Makevcf(const Vcfspec &spec) {
     const int alleles = alt == "." ? 1 : alt == "G,T" ? 3 : 2;
     const double base = unit(random);
     std::string line = "c1\t" + std::to_string(p) + "\t.\t" + ref + "\t" + alt + "\t.\t" + filter + "\t.\tGT";
-    for (std::size_t s = 0; s < spec.Samples.Names.size(); ++s) {
-      const double lean = spec.Samples.Places[s] == spec.Samples.Places[0] ? spec.Differentiation : 0.0;
+    for (std::size_t s = 0; s < recipe.Samples.Names.size(); ++s) {
+      const double lean = recipe.Samples.Places[s] == recipe.Samples.Places[0] ? recipe.Differentiation : 0.0;
       const double frequency = std::clamp(base * 0.6 + lean * unit(random), 0.0, 1.0);
       auto allele = [&] {
         if (alleles == 1) return 0;
@@ -92,8 +92,8 @@ inline std::string Makevcf(const Vcfspec &spec) {
         return alleles == 3 && unit(random) < 0.3 ? 2 : 1;
       };
       const int a = allele(), b = allele();
-      const bool missing = unit(random) < spec.Missing;
-      const char sep = unit(random) < spec.Unphasedshare ? '/' : '|';
+      const bool missing = unit(random) < recipe.Missing;
+      const char sep = unit(random) < recipe.Unphasedshare ? '/' : '|';
       line += missing ? (unit(random) < 0.5 ? std::string("\t./.") : std::string("\t.|") + std::to_string(b))
                       : "\t" + std::to_string(a) + sep + std::to_string(b);
     }
